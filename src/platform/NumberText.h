@@ -1,0 +1,23 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+// Numbers as the user types them into a field and as the program writes them into files.
+// Everything here ignores the process locale: '.' is the decimal point in every locale.
+
+// A whole field as a 32-bit integer: optional surrounding blanks, an optional sign, digits.
+// Anything else, an empty field or a value outside the 32-bit range is not a number.
+std::optional<std::int32_t> ParseIntField(std::string_view text);
+
+// A whole field as a real: optional surrounding blanks, then a decimal number with optional
+// exponent. Infinity, NaN and values that overflow a double ("1e999") are not numbers.
+std::optional<double> ParseDoubleField(std::string_view text);
+
+// A real as a field shows it: up to 15 significant digits, no trailing zeros ("5000", "0.5").
+std::string FormatDoubleField(double value);
+
+// A real as the text files hold it: fixed notation with six decimals ("440.000000").
+std::string FormatFixed6(double value);
