@@ -143,8 +143,9 @@ TEST_F(WaveReadTest, DamagedFilesGiveTheirCodes) {
 }
 
 TEST_F(WaveReadTest, NonPcmAndOtherExtensionsAwaitTheDecoder) {
-    std::string fmt = CWavBuilder::PcmFormat(1, 8000, 4);
-    fmt[0] = 17;  // IMA ADPCM
+    // IMA ADPCM: 4 bits a sample in blocks of 256 bytes.
+    const std::string fmt =
+        CWavBuilder().U16(17).U16(1).U32(8000).U32(4055).U16(256).U16(4).Bytes();
     EXPECT_EQ(
         Read(CWavBuilder::Riff(CWavBuilder().Chunk("fmt ", fmt).Chunk("data", "abcd").Bytes())), 8);
     EXPECT_EQ(m_copy.m_format.m_formatTag, 17);
