@@ -12,6 +12,8 @@
 #include "app/gui/AppIcon.h"
 #include "app/gui/ExitDlg.h"
 #include "platform/UiServices.h"
+#include "transform/TransformFile.h"
+#include "transform/gui/TransformProgressDlg.h"
 #include "wave/gui/WaveDetailsDlg.h"
 
 namespace {
@@ -177,6 +179,10 @@ QGroupBox* CMainDlg::BuildTransformsGroup() {
     grid->addWidget(m_readTransformButton, 2, 2);
     grid->addWidget(m_writeTransformButton, 3, 2);
 
+    connect(m_doTransformButton, &QPushButton::clicked, this, &CMainDlg::OnDoTransform);
+    connect(m_viewTransformButton, &QPushButton::clicked, this, &CMainDlg::OnViewTransform);
+    connect(m_readTransformButton, &QPushButton::clicked, this, &CMainDlg::OnReadTransform);
+    connect(m_writeTransformButton, &QPushButton::clicked, this, &CMainDlg::OnWriteTransform);
     for (auto* edit : {m_startFreqEdit, m_endFreqEdit, m_intervalEdit})
         connect(edit, &QLineEdit::textEdited, this, &CMainDlg::OnFrequencyEdited);
     return group;
@@ -214,6 +220,9 @@ QGroupBox* CMainDlg::BuildPartialsGroup() {
     m_nominalEdit->setMaximumWidth(140);
     m_nominalNoteEdit->setMaximumWidth(140);
 
+    connect(m_editPartialsButton, &QPushButton::clicked, this, &CMainDlg::OnEditPartials);
+    connect(m_readPartialsButton, &QPushButton::clicked, this, &CMainDlg::OnReadPartials);
+    connect(m_writePartialsButton, &QPushButton::clicked, this, &CMainDlg::OnWritePartials);
     connect(m_a440Radio, &QRadioButton::clicked, this, [this] { OnPitchReference(440.0); });
     connect(m_a435Radio, &QRadioButton::clicked, this, [this] { OnPitchReference(435.0); });
     connect(m_a432Radio, &QRadioButton::clicked, this, [this] { OnPitchReference(432.0); });
@@ -226,14 +235,14 @@ bool CMainDlg::ReadPanel() {
 }
 
 void CMainDlg::ShowPanel() {
-    m_nominalNote = NominalNoteText();
+    m_nominalNote = m_partials.NoteName(m_params.m_nominal, m_params.m_germanNames);
     m_exchange.Show();
 }
 
 void CMainDlg::RefreshButtons() {
     const bool haveWave = m_wave.m_state != CWaveData::kNoWaveform;
     const bool haveTransforms = m_transforms.m_valid;
-    const bool havePartials = HavePartials();
+    const bool havePartials = m_partials.m_hasData;
     for (auto* button : {m_writeWaveButton, m_viewWaveButton, m_playButton, m_increaseFreqButton,
                          m_doTransformButton})
         button->setEnabled(haveWave);
@@ -248,7 +257,7 @@ void CMainDlg::Sync() {
     ReadPanel();
     m_wave.m_selStart = m_params.m_startSample;
     m_wave.m_selEnd = m_params.m_endSample;
-    SyncGermanNames();
+    m_partials.m_germanNames = m_params.m_germanNames;
 }
 
 void CMainDlg::CopyStoreValues() {
@@ -289,7 +298,121 @@ void CMainDlg::OnAnalyseFile() {
     m_analysing = true;
     m_wave.m_state = CWaveData::kNoWaveform;
     OnReadWaveform();
+    if (m_wave.m_state == CWaveData::kFromFile) {
+        m_transforms.Allocate(m_params.m_steps, m_params.m_startFreq, m_params.m_endFreq,
+                              m_params.m_interval);
+        OnDoTransform();
+        if (m_transforms.m_valid && m_partials.FindPartials(m_transforms, 1.25, 46)) {
+            m_partials.m_nominal =
+                m_partials.Classify(false, m_params.m_startFreq, m_params.m_endFreq);
+            m_partials.UpdateCentsAndNotes();
+            OnViewTransform();
+        }
+    }
     m_analysing = false;
+}
+
+void CMainDlg::OnDoTransform() {
+    Sync();
+    const auto steps = CheckTransformParams(
+        m_params, m_wave.m_sampleCount, static_cast<std::int32_t>(m_wave.m_format.m_samplesPerSec));
+    if (!steps) {
+        m_ui.MessageBox("Bad transform parameters!");
+        return;
+    }
+    m_params.m_steps = *steps;
+    // The samples are the waveform's: after a transform file was read the panel may show
+    // that file's rate, which would put every value at the wrong frequency.
+    m_params.m_sampleRate = static_cast<std::int32_t>(m_wave.m_format.m_samplesPerSec);
+    ShowPanel();
+    bool completed = false;
+    bool failed = !m_transforms.Allocate(m_params.m_steps, m_params.m_startFreq, m_params.m_endFreq,
+                                         m_params.m_interval);
+    if (!failed) {
+        CTransformProgressDlg progress(m_transforms, m_params, m_wave.m_samples.get(),
+                                       m_wave.m_sampleCount, this);
+        completed = progress.exec() == QDialog::Accepted;
+        failed = progress.JobFailed();
+    }
+    if (completed) {
+        m_transforms.m_valid = true;
+        RefreshButtons();
+        if (!m_analysing)
+            OnViewTransform();
+        return;
+    }
+    // A job that could not have its memory is as unworkable as bad settings.
+    m_ui.MessageBox(failed ? "Bad transform parameters!" : "Transforms cancelled");
+    m_transforms.m_valid = false;
+    RefreshButtons();
+}
+
+void CMainDlg::OnViewTransform() {
+    Sync();
+    // The transform view opens here once it exists.
+    m_params.m_nominal = m_partials.m_nominal;
+    m_partials.UpdateCentsAndNotes();
+    ShowPanel();
+    RefreshButtons();
+}
+
+void CMainDlg::OnEditPartials() {
+    Sync();
+    // The partial editor opens here once it exists.
+    RefreshButtons();
+    m_params.m_nominal = m_partials.m_nominal;
+    ShowPanel();
+}
+
+void CMainDlg::OnReadPartials() {
+    const int result = m_partials.ReadPartialsFile(m_ui);
+    if (result != CPartialData::kReadOk) {
+        m_ui.MessageBox(CPartialData::ReadResultText(result));
+        return;
+    }
+    m_params.m_nominal = m_partials.m_nominal;
+    ShowPanel();
+    RefreshButtons();
+}
+
+void CMainDlg::OnWritePartials() {
+    if (!m_partials.WritePartialsFile(m_ui, m_params.m_fileTitle))
+        m_ui.MessageBox("Error writing file!");
+}
+
+void CMainDlg::OnReadTransform() {
+    std::int32_t sampleRate = 0, startSample = 0, endSample = 0;
+    const int result = ReadTransformFile(m_ui, m_transforms, sampleRate, startSample, endSample);
+    if (result != kTransformReadOk) {
+        m_ui.MessageBox(TransformResultText(result));
+        RefreshButtons();
+        return;
+    }
+    m_params.m_startFreq = m_transforms.m_startFreq;
+    m_params.m_endFreq = m_transforms.m_endFreq;
+    m_params.m_interval = m_transforms.m_interval;
+    m_params.m_steps = m_transforms.m_steps;
+    m_params.m_sampleRate = sampleRate;
+    m_params.m_startSample = startSample;
+    m_params.m_endSample = endSample;
+    m_params.m_numSamples = endSample - startSample;
+    ShowPanel();
+    RefreshButtons();
+}
+
+void CMainDlg::OnWriteTransform() {
+    if (!m_transforms.m_valid) {
+        m_ui.MessageBox("no transforms yet loaded");
+        return;
+    }
+    ReadPanel();
+    const double nominal = m_partials.m_nominal;
+    if (m_params.m_writeInCents && nominal == 0.0) {
+        m_ui.MessageBox("Write in cents requested - nominal not set");
+        return;
+    }
+    if (!WriteTransformFile(m_ui, m_transforms, m_params, nominal))
+        m_ui.MessageBox("Error writing transforms!");
 }
 
 void CMainDlg::OnFrequencyEdited() {
@@ -301,13 +424,15 @@ void CMainDlg::OnFrequencyEdited() {
 
 void CMainDlg::OnPitchReference(double aRef) {
     m_params.m_aRef = aRef;
-    SetPitchReference(aRef);
+    m_partials.m_aRef = aRef;
+    m_partials.UpdateNotes();
     ShowPanel();
 }
 
 void CMainDlg::OnGermanNames() {
     ReadPanel();
-    SyncGermanNames();
+    m_partials.m_germanNames = m_params.m_germanNames;
+    m_partials.UpdateNotes();
     ShowPanel();
 }
 
@@ -340,16 +465,4 @@ void CMainDlg::closeEvent(QCloseEvent* event) {
         QDialog::closeEvent(event);
     else
         event->ignore();
-}
-
-bool CMainDlg::HavePartials() const {
-    return false;
-}
-
-void CMainDlg::SyncGermanNames() {}
-
-void CMainDlg::SetPitchReference(double) {}
-
-std::string CMainDlg::NominalNoteText() const {
-    return " ";
 }

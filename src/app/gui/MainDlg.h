@@ -11,6 +11,7 @@
 #include <string>
 
 #include "app/AnalysisParams.h"
+#include "partials/PartialData.h"
 #include "platform/VersionInfo.h"
 #include "platform/gui/FieldExchange.h"
 #include "transform/TransformData.h"
@@ -33,6 +34,7 @@ class CMainDlg : public QDialog {
     std::string m_fileNameText = "No file loaded";  // the "Filename:" field
     CWaveData m_wave;
     CTransformData m_transforms;
+    CPartialData m_partials;
     bool m_analysing = false;
     AnalysisParams m_params;
 
@@ -46,6 +48,13 @@ class CMainDlg : public QDialog {
     void OnReadWaveform();
     void OnWriteWaveform();
     void OnAnalyseFile();
+    void OnDoTransform();
+    void OnViewTransform();
+    void OnReadTransform();
+    void OnWriteTransform();
+    void OnEditPartials();
+    void OnReadPartials();
+    void OnWritePartials();
     void OnExit();
     void OnAbout();
     void OnFrequencyEdited();
@@ -83,11 +92,6 @@ class CMainDlg : public QDialog {
     void Sync();
     void CopyStoreValues();
     bool ConfirmExit();
-    // The partial table's side of the panel.
-    bool HavePartials() const;
-    void SyncGermanNames();
-    void SetPitchReference(double aRef);
-    std::string NominalNoteText() const;
 
     CUiServices& m_ui;
     CFieldExchange m_exchange;

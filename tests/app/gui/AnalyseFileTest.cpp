@@ -1,0 +1,94 @@
+#include <QtTest>
+#include <cmath>
+
+#include "app/gui/MainDlg.h"
+#include "support/ScriptedUiServices.h"
+#include "support/TempDir.h"
+#include "support/WavBuilder.h"
+#include "support/gui/ModalAnswer.h"
+
+namespace {
+
+struct Partial {
+    double ratio;  // to the nominal
+    double amplitude;
+    double decaySeconds;
+    const char* name;
+};
+
+// A struck bell, roughly: decaying partials at the classic ratios to a nominal, after half a
+// second of near-silence so the onset search has something to find.
+std::string BellWav(double nominal, const std::vector<Partial>& partials) {
+    const int rate = 44100;
+    const int silence = rate / 2;
+    std::vector<std::int16_t> samples(silence + 2 * rate, 0);
+    for (int i = 0; i < 2 * rate; ++i) {
+        const double t = double(i) / rate;
+        double s = 0;
+        for (const auto& p : partials)
+            s += p.amplitude * std::exp(-t / p.decaySeconds) *
+                 std::sin(2 * M_PI * p.ratio * nominal * t);
+        samples[silence + i] = static_cast<std::int16_t>(std::lround(s));
+    }
+    return CWavBuilder::Pcm(1, rate, 16, CWavBuilder::Samples16(samples));
+}
+
+}  // namespace
+
+class AnalyseFileTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void aBellRecordingEndsWithNamedPartialsAndItsNominal() {
+        const double nominal = 500.0;
+        const std::vector<Partial> bell = {
+            {0.25, 2500, 2.0, "hum"},      {0.5, 2000, 1.5, "prime"},
+            {0.6, 3000, 1.2, "tierce"},    {0.75, 1200, 1.0, "quint"},
+            {1.0, 5000, 1.0, "nominal"},   {1.5, 1500, 0.6, "superquint"},
+            {2.0, 1500, 0.4, "oct. nom."},
+        };
+        CTempDir dir;
+        const std::string path = dir.File("treble.wav");
+        WriteFileBytes(path, BellWav(nominal, bell));
+
+        CScriptedUiServices ui;
+        CMainDlg panel(ui, VersionStrings{});
+        panel.show();
+        ui.AnswerOpen(path);
+        CModalAnswers answers;
+        answers.Then([](QDialog&) {});  // the progress dialog runs to its end
+        QTest::mouseClick(panel.m_analyseButton, Qt::LeftButton);
+
+        QVERIFY2(ui.m_messages.empty(), ui.LastMessage().c_str());
+        QVERIFY(!answers.Titles().empty());
+        QCOMPARE(answers.Titles().front(), QStringLiteral("Transforms"));
+        QVERIFY(std::count(answers.Titles().begin(), answers.Titles().end(),
+                           QStringLiteral("Waveform details")) == 0);
+        QVERIFY(!panel.m_analysing);
+        QVERIFY(std::abs(panel.m_params.m_nominal - nominal) <= 0.5);
+        QCOMPARE(panel.m_nominalNoteEdit->text(), QStringLiteral("B(1) +21"));
+
+        const CPartialData& table = panel.m_partials;
+        for (const auto& p : bell) {
+            int row = -1;
+            for (int i = 0; i < table.m_count; ++i)
+                if (std::abs(table.m_freq[i] - p.ratio * nominal) <= 1.0)
+                    row = i;
+            QVERIFY2(row >= 0, p.name);
+            QCOMPARE(QString::fromStdString(table.PartialName(row)), QString(p.name));
+        }
+        QVERIFY(panel.m_writePartialsButton->isEnabled());
+        QVERIFY(panel.m_findDecaysButton->isEnabled());
+
+        // The pitch reference renames the nominal (253 cents above A=432 is past the B); the
+        // cents stay.
+        const auto cents = table.m_cents;
+        QTest::mouseClick(panel.m_a432Radio, Qt::LeftButton, {},
+                          QPoint(8, panel.m_a432Radio->height() / 2));
+        QCOMPARE(panel.m_nominalNoteEdit->text(), QStringLiteral("C(2) -47"));
+        QCOMPARE(table.m_cents, cents);
+    }
+};
+
+QTEST_MAIN(AnalyseFileTest)
+#include "AnalyseFileTest.moc"

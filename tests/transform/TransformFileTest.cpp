@@ -1,0 +1,372 @@
+#include "transform/TransformFile.h"
+
+#include <gtest/gtest.h>
+
+#include <clocale>
+#include <cmath>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "app/AnalysisParams.h"
+#include "support/ScriptedUiServices.h"
+#include "support/TempDir.h"
+#include "transform/TransformData.h"
+
+namespace {
+
+const std::string kHeader =
+    "Transforms\r\n"
+    "wave file is bell\r\n"
+    "sample rate: 44100\r\n"
+    "start freq: 100.000000, end freq: 101.000000, steps: 2\r\n"
+    "start byte in input data: 10, end byte: 5000\r\n"
+    "freq.,transform\r\n";
+const std::string kData = "100.000000,1.500000\r\n100.500000,2.250000\r\n101.000000,0.125000\r\n";
+
+// A valid transform on the grid start + j * interval with the given values.
+void Fill(CTransformData& t, double start, double end, double interval,
+          const std::vector<double>& values) {
+    const auto steps = static_cast<std::int32_t>(values.size()) - 1;
+    ASSERT_TRUE(t.Allocate(steps, start, end, interval));
+    for (std::int32_t j = 0; j <= steps; ++j)
+        t.m_values[j] = values[j];
+    t.m_valid = true;
+    t.FindMaximum();
+}
+
+AnalysisParams Settings(std::int32_t rate = 44100, std::int32_t first = 10,
+                        std::int32_t last = 5000) {
+    AnalysisParams s;
+    s.m_fileTitle = "bell";
+    s.m_sampleRate = rate;
+    s.m_startSample = first;
+    s.m_endSample = last;
+    return s;
+}
+
+struct ReadOutcome {
+    std::int16_t code;
+    std::int32_t rate = -1;
+    std::int32_t first = -1;
+    std::int32_t last = -1;
+};
+
+ReadOutcome ReadBytes(const std::string& bytes, CTransformData& t) {
+    CTempDir dir;
+    const std::string path = dir.File("t.csv");
+    WriteFileBytes(path, bytes);
+    CScriptedUiServices ui;
+    ui.AnswerOpen(path);
+    ReadOutcome r{0};
+    r.code = ReadTransformFile(ui, t, r.rate, r.first, r.last);
+    return r;
+}
+
+std::int16_t ReadCode(const std::string& bytes) {
+    CTransformData t;
+    return ReadBytes(bytes, t).code;
+}
+
+std::string WriteToBytes(const CTransformData& t, const AnalysisParams& s, double nominal = 0.0) {
+    CTempDir dir;
+    const std::string path = dir.File("out.csv");
+    CScriptedUiServices ui;
+    ui.AnswerSave(path);
+    EXPECT_TRUE(WriteTransformFile(ui, t, s, nominal));
+    return ReadFileBytes(path);
+}
+
+std::vector<std::string> Lines(const std::string& bytes) {
+    std::vector<std::string> lines;
+    std::size_t from = 0;
+    for (std::size_t at; (at = bytes.find("\r\n", from)) != std::string::npos; from = at + 2)
+        lines.push_back(bytes.substr(from, at - from));
+    return lines;
+}
+
+}  // namespace
+
+TEST(TransformFile, PlainFileHoldsHeaderDataAndCrLfLineEnds) {
+    CTransformData t;
+    Fill(t, 100.0, 101.0, 0.5, {1.5, 2.25, 0.125});
+    CTempDir dir;
+    CScriptedUiServices ui;
+    ui.AnswerSave(dir.File("out.csv"));
+    ASSERT_TRUE(WriteTransformFile(ui, t, Settings(), 0.0));
+    EXPECT_EQ(ReadFileBytes(dir.File("out.csv")), kHeader + kData + "\r\n");
+    ASSERT_EQ(ui.m_fileDialogs.size(), 1u);
+    EXPECT_TRUE(ui.m_fileDialogs[0].save);
+    EXPECT_EQ(ui.m_fileDialogs[0].filter, "Transform files (.csv)|*.csv|");
+    EXPECT_EQ(ui.m_fileDialogs[0].defaultExt, "csv");
+    EXPECT_EQ(ui.m_fileDialogs[0].proposedName, "bell");
+}
+
+TEST(TransformFile, FilesAreTheSameUnderAGermanLocale) {
+    CTransformData t;
+    Fill(t, 100.0, 101.0, 0.5, {1.5, 2.25, 0.125});
+    const std::string previous = std::setlocale(LC_ALL, nullptr);
+    if (std::setlocale(LC_ALL, "de_DE.UTF-8") == nullptr)
+        GTEST_SKIP() << "no German locale";
+    const std::string written = WriteToBytes(t, Settings());
+    CTransformData back;
+    const auto r = ReadBytes(written, back);
+    std::setlocale(LC_ALL, previous.c_str());
+    EXPECT_EQ(written, kHeader + kData + "\r\n");
+    EXPECT_EQ(r.code, kTransformReadOk);
+    EXPECT_EQ(back.m_values[1], 2.25);
+}
+
+TEST(TransformFile, WrittenPlainFileReadsBack) {
+    std::vector<double> values(10001);
+    for (std::size_t j = 0; j < values.size(); ++j)
+        values[j] = std::fabs(std::sin(j * 0.37)) * 97.3;
+    CTransformData t;
+    Fill(t, 0.0, 5000.0, 0.5, values);
+    const std::string bytes = WriteToBytes(t, Settings(22050, 1200, 90000));
+
+    CTempDir dir;
+    WriteFileBytes(dir.File("t.csv"), bytes);
+    CScriptedUiServices ui;
+    ui.AnswerOpen(dir.File("t.csv"));
+    CTransformData back;
+    std::int32_t rate = 0, first = 0, last = 0;
+    ASSERT_EQ(ReadTransformFile(ui, back, rate, first, last), kTransformReadOk);
+    EXPECT_EQ(rate, 22050);
+    EXPECT_EQ(first, 1200);
+    EXPECT_EQ(last, 90000);
+    EXPECT_EQ(back.m_startFreq, 0.0);
+    EXPECT_EQ(back.m_endFreq, 5000.0);
+    EXPECT_EQ(back.m_interval, 0.5);
+    EXPECT_EQ(back.m_steps, 10000);
+    for (std::size_t j = 0; j < values.size(); ++j)
+        ASSERT_NEAR(back.m_values[j], values[j], 5e-7);
+    EXPECT_TRUE(back.m_valid);
+    EXPECT_TRUE(back.m_smoothedValid);
+    EXPECT_NEAR(back.m_maxValue, t.m_maxValue, 5e-7);
+    EXPECT_GT(back.m_maxSmoothed, 0.0);
+    ASSERT_EQ(ui.m_fileDialogs.size(), 1u);
+    EXPECT_FALSE(ui.m_fileDialogs[0].save);
+    EXPECT_EQ(ui.m_fileDialogs[0].filter, "Transform files (.csv)|*.csv|");
+    EXPECT_EQ(ui.m_fileDialogs[0].defaultExt, "csv");
+    EXPECT_EQ(ui.m_waitCount, 1);
+    EXPECT_EQ(ui.m_waitDepth, 0);
+
+    // Below 200 steps there is no smoothed series, but the transform is valid.
+    CTransformData small;
+    ASSERT_EQ(ReadBytes(kHeader + kData, small).code, kTransformReadOk);
+    EXPECT_TRUE(small.m_valid);
+    EXPECT_FALSE(small.m_smoothedValid);
+    EXPECT_EQ(small.m_maxValue, 2.25);
+}
+
+TEST(TransformFile, RelativeFileIsInCentsFromTheNominal) {
+    AnalysisParams s = Settings();
+    s.m_writeInCents = 1;
+    CTransformData fromZero;
+    Fill(fromZero, 0.0, 1000.0, 250.0, {7.0, 1.0, 2.0, 4.0, 2.0});
+    const auto lines = Lines(WriteToBytes(fromZero, s, 500.0));
+    // Six header lines, one line per value but the one at 0 Hz, the closing empty line.
+    ASSERT_EQ(lines.size(), 6u + 4u + 1u);
+    EXPECT_EQ(lines[0], "Relative Transforms");
+    EXPECT_EQ(lines[6], "-1200.000000,0.142857");
+    EXPECT_EQ(lines[7], "0.000000,0.285714");
+    EXPECT_EQ(lines[8], "701.955001,0.571429");
+    EXPECT_EQ(lines[9], "1200.000000,0.285714");
+    EXPECT_EQ(lines[10], "");
+
+    CTransformData fromAbove;
+    Fill(fromAbove, 250.0, 1250.0, 250.0, {1.0, 2.0, 4.0, 2.0, 1.0});
+    EXPECT_EQ(Lines(WriteToBytes(fromAbove, s, 500.0)).size(), 6u + 5u + 1u);
+
+    // All-zero values have no maximum to be relative to: they stay 0.
+    CTransformData silent;
+    Fill(silent, 250.0, 500.0, 250.0, {0.0, 0.0});
+    EXPECT_EQ(Lines(WriteToBytes(silent, s, 500.0))[7], "0.000000,0.000000");
+
+    EXPECT_EQ(ReadCode(WriteToBytes(fromAbove, s, 500.0)), kNotTransformFile);
+}
+
+TEST(TransformFile, WriterRefusalsCancelAndFailures) {
+    CTransformData t;
+    Fill(t, 100.0, 101.0, 0.5, {1.5, 2.25, 0.125});
+    CTempDir dir;
+    {
+        CScriptedUiServices ui;  // cancelled dialog: success, nothing written
+        EXPECT_TRUE(WriteTransformFile(ui, t, Settings(), 0.0));
+        EXPECT_EQ(ui.m_fileDialogs.size(), 1u);
+    }
+    {
+        CScriptedUiServices ui;  // cents without a nominal: refused before the dialog
+        AnalysisParams s = Settings();
+        s.m_writeInCents = 1;
+        EXPECT_FALSE(WriteTransformFile(ui, t, s, 0.0));
+        EXPECT_TRUE(ui.m_fileDialogs.empty());
+    }
+    {
+        CScriptedUiServices ui;  // nothing valid to write
+        CTransformData none;
+        EXPECT_FALSE(WriteTransformFile(ui, none, Settings(), 0.0));
+        EXPECT_TRUE(ui.m_fileDialogs.empty());
+    }
+    {
+        CScriptedUiServices ui;
+        ui.AnswerSave(dir.File("missing/out.csv"));
+        EXPECT_FALSE(WriteTransformFile(ui, t, Settings(), 0.0));
+    }
+    {
+        CScriptedUiServices ui;  // a full disk is a failure, not a success
+        ui.AnswerSave("/dev/full");
+        EXPECT_FALSE(WriteTransformFile(ui, t, Settings(), 0.0));
+    }
+}
+
+TEST(TransformFile, LongOrMultiLineWaveNamesStillReadBack) {
+    CTransformData t;
+    Fill(t, 100.0, 101.0, 0.5, {1.5, 2.25, 0.125});
+    AnalysisParams s = Settings();
+    s.m_fileTitle = std::string(100, 'x');
+    std::string bytes = WriteToBytes(t, s);
+    EXPECT_EQ(Lines(bytes)[1].size(), 77u);
+    EXPECT_EQ(ReadCode(bytes), kTransformReadOk);
+
+    s.m_fileTitle = std::string(63, 'x') + "\xC3\xA9" + "more";  // a two-byte character at the cut
+    bytes = WriteToBytes(t, s);
+    EXPECT_EQ(Lines(bytes)[1], "wave file is " + std::string(63, 'x'));
+
+    s.m_fileTitle = "first\nsecond\rthird";
+    bytes = WriteToBytes(t, s);
+    EXPECT_EQ(Lines(bytes)[1], "wave file is first second third");
+    EXPECT_EQ(ReadCode(bytes), kTransformReadOk);
+}
+
+TEST(TransformFile, LinesAreReadLikeATextModeBufferOf79Characters) {
+    std::string lfOnly = kHeader + kData;
+    for (std::size_t at; (at = lfOnly.find("\r\n")) != std::string::npos;)
+        lfOnly.erase(at, 1);
+    EXPECT_EQ(ReadCode(lfOnly), kTransformReadOk);
+
+    // CR LF is one character of the buffer: 77 characters and the line end fit, 78 do not,
+    // and the line end then counts as the next (empty) line.
+    const auto withRateLine = [](std::size_t length) {
+        std::string line = "sample rate:";
+        line += std::string(length - line.size() - 5, ' ') + "44100";
+        std::string bytes = kHeader + kData;
+        bytes.replace(bytes.find("sample rate: 44100"), 18, line);
+        return bytes;
+    };
+    EXPECT_EQ(ReadCode(withRateLine(77)), kTransformReadOk);
+    EXPECT_EQ(ReadCode(withRateLine(78)), kTransformFormatError);
+
+    // A long name on line 2 written by something else spills into line 3.
+    std::string longName = kHeader + kData;
+    longName.replace(longName.find("bell"), 4, std::string(90, 'n'));
+    EXPECT_EQ(ReadCode(longName), kTransformFormatError);
+}
+
+TEST(TransformFile, ReadResultCodesAndTexts) {
+    const std::string good = kHeader + kData;
+    const auto with = [&](const std::string& from, const std::string& to) {
+        std::string bytes = good;
+        const std::size_t at = bytes.find(from);
+        EXPECT_NE(at, std::string::npos) << from;
+        return bytes.replace(at, from.size(), to);
+    };
+    struct Case {
+        std::string bytes;
+        std::int16_t code;
+    };
+    const Case cases[] = {
+        {"", kNotTransformFile},
+        {"Transform\r\n", kNotTransformFile},
+        {with("Transforms", "Relative Transforms"), kNotTransformFile},
+        {"Transforms\r\n", kTransformFormatError},
+        {"Transforms, of a bell\r\nwave file is x\r\nsample rate: 44100\r\n",
+         kTransformFormatError},
+        {with("sample rate: 44100", "sample rate 44100"), kTransformFormatError},
+        {with("sample rate: 44100", "sample rate: fast"), kTransformFormatError},
+        {with("sample rate: 44100", "sample rate: 48000"), kTransformBadSampleRate},
+        {with("sample rate: 44100", "sample rate: 11025"), kTransformReadOk},
+        {with("start freq: 100.000000", "start freq: inf"), kTransformFormatError},
+        {with("end freq: 101.000000", "end freq: nan"), kTransformFormatError},
+        {with("steps: 2", "steps 2"), kTransformFormatError},
+        {with("start freq: 100.000000", "start freq: -1.000000"), kTransformBadGrid},
+        {with("start freq: 100.000000", "start freq: 101.000000"), kTransformBadGrid},
+        {with("steps: 2", "steps: 0"), kTransformBadGrid},
+        {with("steps: 2", "steps: 100002"), kTransformBadGrid},
+        {with("steps: 2", "steps: 2000000000"), kTransformBadGrid},
+        {with("steps: 2", "steps: 99999999999"), kTransformFormatError},
+        {kHeader.substr(0, kHeader.find("steps: 2")) + "steps: 100001" +
+             kHeader.substr(kHeader.find("steps: 2") + 8),
+         kTransformNotEnoughData},
+        {with("input data: 10", "input data: -1"), kTransformBadSampleRange},
+        {with("input data: 10", "input data: 5000"), kTransformBadSampleRange},
+        {with("end byte: 5000", "end byte: x"), kTransformFormatError},
+        {with("freq.,transform\r\n" + kData, ""), kTransformFormatError},
+        {with("100.500000,2.250000", "100.500000;2.250000"), kTransformFormatError},
+        {with("100.500000,2.250000", "100.500000 ,2.250000"), kTransformFormatError},
+        {with("100.500000,2.250000", "100.500000, 2.25 and more"), kTransformReadOk},
+        {with("100.500000,2.250000", "100.500000,nan"), kTransformFormatError},
+        {with("100.500000,2.250000", "100.500000,-inf"), kTransformFormatError},
+        {with("100.500000,2.250000", "100.500000,1e400"), kTransformFormatError},
+        {with("101.000000,0.125000\r\n", ""), kTransformNotEnoughData},
+        {with("100.500000,", "100.511000,"), kTransformBadFrequency},
+        {with("100.500000,", "100.509000,"), kTransformReadOk},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(ReadCode(c.bytes), c.code) << c.bytes;
+
+    EXPECT_STREQ(TransformResultText(0), "File read OK");
+    EXPECT_STREQ(TransformResultText(1), "Failed to open file!");
+    EXPECT_STREQ(TransformResultText(2), "No file selected");
+    EXPECT_STREQ(TransformResultText(3), "Not a transform file!");
+    EXPECT_STREQ(TransformResultText(4), "File format error!");
+    EXPECT_STREQ(TransformResultText(5), "Not enough data in file!");
+    for (int code = 6; code <= 9; ++code)
+        EXPECT_STREQ(TransformResultText(code), "Bad data in file!");
+    EXPECT_STREQ(TransformResultText(10), "Bad file!");
+    EXPECT_STREQ(TransformResultText(-1), "Bad file!");
+
+    CTransformData t;
+    std::int32_t rate = 7, first = 7, last = 7;
+    CScriptedUiServices cancelled;
+    EXPECT_EQ(ReadTransformFile(cancelled, t, rate, first, last), kTransformNoFileSelected);
+    EXPECT_EQ(cancelled.m_waitCount, 0);
+    CTempDir dir;
+    CScriptedUiServices missing;
+    missing.AnswerOpen(dir.File("none.csv"));
+    EXPECT_EQ(ReadTransformFile(missing, t, rate, first, last), kTransformOpenFailed);
+    EXPECT_EQ(rate, 7);
+    EXPECT_EQ(missing.m_waitDepth, 0);
+}
+
+TEST(TransformFile, HeaderFailuresKeepTheTransformHeldDataFailuresDiscardIt) {
+    CTransformData t;
+    Fill(t, 100.0, 101.0, 0.5, {1.5, 2.25, 0.125});
+    const std::string good = kHeader + kData;
+    std::string badGrid = good;
+    badGrid.replace(badGrid.find("steps: 2"), 8, "steps: 0");
+    EXPECT_EQ(ReadBytes(badGrid, t).code, kTransformBadGrid);
+    EXPECT_TRUE(t.m_valid);
+    EXPECT_EQ(t.m_values[1], 2.25);
+
+    std::string shortData = good;
+    shortData.erase(shortData.find("101.000000,0.125"));
+    const auto r = ReadBytes(shortData, t);
+    EXPECT_EQ(r.code, kTransformNotEnoughData);
+    EXPECT_EQ(r.rate, -1);  // the file's values are handed out on success only
+    EXPECT_FALSE(t.m_valid);
+}
+
+TEST(TransformFile, EndNotAWholeNumberOfIntervalsAboveStartIsRejected) {
+    // Written on the 1 Hz grid from 0 to 100; read back with (100.05 - 0) / 100 = 1.0005 Hz,
+    // which drifts past the tolerance at the 21st line.
+    std::vector<double> values(101, 1.0);
+    CTransformData t;
+    Fill(t, 0.0, 100.05, 1.0, values);
+    EXPECT_EQ(ReadCode(WriteToBytes(t, Settings())), kTransformBadFrequency);
+
+    CTransformData whole;
+    Fill(whole, 0.0, 100.0, 1.0, values);
+    EXPECT_EQ(ReadCode(WriteToBytes(whole, Settings())), kTransformReadOk);
+}
