@@ -82,6 +82,21 @@ std::string OneLine(std::string text) {
     return text;
 }
 
+// The header lines are read back through a buffer that holds 77 characters and the line
+// end; a longer line 2 would be split and the program could not read its own file. The
+// title is the one part of it nothing reads back, so it gives way, cut between characters.
+constexpr std::size_t kHeaderLineRoom = 77;
+
+std::string FitTitle(const std::string& title, std::size_t otherChars) {
+    const std::size_t room = otherChars < kHeaderLineRoom ? kHeaderLineRoom - otherChars : 0;
+    if (title.size() <= room)
+        return title;
+    std::size_t cut = room;
+    while (cut > 0 && (static_cast<unsigned char>(title[cut]) & 0xC0) == 0x80)
+        --cut;
+    return title.substr(0, cut);
+}
+
 }  // namespace
 
 const char* CPartialData::ReadResultText(int code) {
@@ -186,8 +201,11 @@ bool CPartialData::WritePartialsFile(CUiServices& ui, const std::string& title) 
 
 bool CPartialData::FormatPartials(std::FILE* file, const std::string& title) const {
     std::string text = "Partials\r\n";
-    text += "wave file is " + OneLine(title) + ", nominal: " + FormatFixed6(m_nominal) + ", " +
-            PitchReferenceText(m_aRef) + ", " + (m_germanNames == 1 ? "German names" : "") + "\r\n";
+    const std::string rest = ", nominal: " + FormatFixed6(m_nominal) + ", " +
+                             PitchReferenceText(m_aRef) + ", " +
+                             (m_germanNames == 1 ? "German names" : "");
+    const std::string prefix = "wave file is ";
+    text += prefix + FitTitle(OneLine(title), prefix.size() + rest.size()) + rest + "\r\n";
     text += "Freq., Splash Amp., Tail Amp., Attack, Decay, Cents, Partial, Note\r\n";
     for (int i = 0; i < m_count; ++i) {
         text += FormatFixed6(m_freq[i]) + ',' + FormatFixed6(m_splashAmp[i]) + ',' +

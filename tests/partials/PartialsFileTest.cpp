@@ -171,17 +171,41 @@ TEST(PartialsFile, HeaderErrors) {
 }
 
 TEST(PartialsFile, LongSecondLineIsReadInTwoPieces) {
-    // Line 2 holds 45 characters besides the title: 77 fit one read of the header buffer
-    // (the carriage return does not count), 78 do not.
+    // 77 characters fit one read of the header buffer (the carriage return does not count);
+    // with 78 the rest of line 2 is taken for the column header and the real header then
+    // stops the data.
+    Fixture f;
+    for (const int titleLength : {32, 33}) {
+        const std::string line2 =
+            "wave file is " + std::string(titleLength, 't') + ", nominal: 500.000000, A=440.0, ";
+        ASSERT_EQ(line2.size(), 45u + titleLength);
+        const std::string file =
+            CrLf({"Partials", line2, "Freq., Splash Amp., Tail Amp.", "500,0,1,0,0,0", ""});
+        EXPECT_EQ(f.Read(file), titleLength == 32 ? 0 : 4) << titleLength;
+        EXPECT_EQ(f.table.m_count, titleLength == 32 ? 1 : 0);
+    }
+}
+
+TEST(PartialsFile, TheProgramReadsBackWhatItWritesWhateverTheTitle) {
+    // A long recording name must not make the file unreadable: the title gives way.
     Fixture f;
     f.FillThree();
-    for (const int titleLength : {32, 33}) {
-        const std::vector<std::string> lines = f.Write(std::string(titleLength, 't'));
-        ASSERT_EQ(lines[1].size(), 45u + titleLength);
-        CPartialData before = f.table;
-        EXPECT_EQ(f.Read(CrLf(lines)), titleLength == 32 ? 0 : 4) << titleLength;
-        EXPECT_EQ(f.table.m_count, titleLength == 32 ? 3 : 0);
-        f.table = before;
+    for (const int german : {0, 1}) {
+        f.table.m_germanNames = german;
+        for (const std::string& title :
+             {std::string(32, 't'), std::string(33, 't'), std::string(200, 't'),
+              std::string("Kirchengeläut ") + std::string(40, 'x')}) {
+            const std::vector<std::string> lines = f.Write(title);
+            EXPECT_LE(lines[1].size(), 77u);
+            EXPECT_TRUE(lines[1].starts_with("wave file is ttt") ||
+                        lines[1].starts_with("wave file is Kirchengeläut"));
+            EXPECT_TRUE(lines[1].ends_with(german ? ", A=440.0, German names" : ", A=440.0, "));
+            CPartialData before = f.table;
+            ASSERT_EQ(f.Read(CrLf(lines)), 0) << title;
+            EXPECT_EQ(f.table.m_count, 3);
+            EXPECT_EQ(f.table.m_nominal, before.m_nominal);
+            f.table = before;
+        }
     }
 }
 
