@@ -11,6 +11,7 @@
 #include "app/gui/AboutBox.h"
 #include "app/gui/AppIcon.h"
 #include "app/gui/ExitDlg.h"
+#include "partials/gui/EditPartialsDlg.h"
 #include "platform/UiServices.h"
 #include "transform/TransformFile.h"
 #include "transform/gui/TransformProgressDlg.h"
@@ -358,7 +359,8 @@ void CMainDlg::OnViewTransform() {
 
 void CMainDlg::OnEditPartials() {
     Sync();
-    // The partial editor opens here once it exists.
+    CEditPartialsDlg editor(m_partials, m_ui, this);
+    editor.exec();  // OK or closed: the table holds what the editor left in it either way
     RefreshButtons();
     m_params.m_nominal = m_partials.m_nominal;
     ShowPanel();

@@ -3,6 +3,7 @@
 #include "app/gui/MainDlg.h"
 #include "support/ScriptedUiServices.h"
 #include "support/TempDir.h"
+#include "support/gui/ModalAnswer.h"
 
 namespace {
 
@@ -71,6 +72,18 @@ class PartialsPanelTest : public QObject {
         QTest::mouseClick(other.m_readPartialsButton, Qt::LeftButton);
         QCOMPARE(ui2.LastMessage(), std::string("No file selected!"));
         QCOMPARE(other.m_nominalEdit->text(), QStringLiteral("500"));
+
+        // The editor works on the panel's own table; what it leaves comes back to the panel.
+        CModalAnswers answers;
+        answers.Then([](QDialog& editor) {
+            CModalAnswers::ClickButton(editor, "Clear");
+            QTest::keyClick(&editor, Qt::Key_Escape);
+        });
+        QTest::mouseClick(other.m_editPartialsButton, Qt::LeftButton);
+        QCOMPARE(answers.Titles(), std::vector<QString>{"Edit Partials"});
+        QCOMPARE(other.m_nominalEdit->text(), QStringLiteral("0"));
+        QCOMPARE(other.m_nominalNoteEdit->text(), QStringLiteral(" "));
+        QVERIFY(!other.m_writePartialsButton->isEnabled());
     }
 };
 

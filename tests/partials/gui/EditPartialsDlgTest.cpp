@@ -1,0 +1,316 @@
+#include <QAccessible>
+#include <QLabel>
+#include <QScreen>
+#include <QtTest>
+#include <memory>
+
+#include "partials/gui/EditPartialsDlg.h"
+#include "support/ScriptedUiServices.h"
+
+using Dlg = CEditPartialsDlg;
+
+namespace {
+
+QString AccessibleName(QWidget* widget) {
+    QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(widget);
+    return iface ? iface->text(QAccessible::Name) : QString();
+}
+
+// Replaces the text of an edit the way a user does: empty it, then type key by key.
+void Type(QLineEdit* edit, const QString& text) {
+    edit->setFocus();
+    edit->clear();
+    QTest::keyClicks(edit, text);
+}
+
+void Click(QPushButton* button) {
+    QTest::mouseClick(button, Qt::LeftButton);
+}
+
+// A bell's lower partials: hum, prime, tierce, quint and nominal of a 500 Hz nominal.
+void FillBell(CPartialData& table) {
+    const double freq[] = {125, 250, 300, 375, 500};
+    const double tail[] = {1, 2, 3, 1, 5};
+    for (int i = 0; i < 5; ++i)
+        table.AddPartial(freq[i], 0, tail[i], 0, 0, CPartialData::kUnnamed);
+    table.m_nominal = table.Classify(false, 0, 0);
+    table.UpdateCentsAndNotes();
+}
+
+}  // namespace
+
+class EditPartialsDlgTest : public QObject {
+    Q_OBJECT
+
+  private:
+    std::unique_ptr<CScriptedUiServices> m_ui;
+    std::unique_ptr<CPartialData> m_table;
+    std::unique_ptr<Dlg> m_dlg;
+
+    Dlg& Open() {
+        m_dlg = std::make_unique<Dlg>(*m_table, *m_ui);
+        m_dlg->show();
+        m_dlg->activateWindow();
+        [&] { QVERIFY(QTest::qWaitForWindowActive(m_dlg.get())); }();
+        return *m_dlg;
+    }
+    QString Cell(int row, int column) { return m_dlg->m_cells[row][column]->text(); }
+    QStringList Names() {
+        QStringList names;
+        for (int row = 0; row < 5; ++row)
+            names << Cell(row, Dlg::kPartial);
+        return names;
+    }
+
+  private slots:
+    void init() {
+        m_ui = std::make_unique<CScriptedUiServices>();
+        m_table = std::make_unique<CPartialData>();
+        FillBell(*m_table);
+    }
+    void cleanup() {
+        m_dlg.reset();
+        m_table.reset();
+        m_ui.reset();
+    }
+
+    void showsTheTableWithItsNamesNotesAndReference() {
+        Dlg& dlg = Open();
+        QCOMPARE(dlg.windowTitle(), QStringLiteral("Edit Partials"));
+        QCOMPARE(dlg.m_nominalEdit->text(), QStringLiteral("500"));
+        QCOMPARE(dlg.m_nominalNoteEdit->text(), QStringLiteral("B(1) +21"));
+        QCOMPARE(Names(), QStringList({"hum", "prime", "tierce", "quint", "nominal"}));
+        QCOMPARE(Cell(2, Dlg::kFreq), QStringLiteral("300"));
+        QCOMPARE(Cell(2, Dlg::kTail), QStringLiteral("3"));
+        QCOMPARE(Cell(2, Dlg::kCents), QStringLiteral("-884.3"));
+        QCOMPARE(Cell(4, Dlg::kNote), QStringLiteral("B(1) +21"));
+        QCOMPARE(Cell(5, Dlg::kFreq), QStringLiteral("0"));
+        QCOMPARE(Cell(5, Dlg::kPartial), QString());
+        QCOMPARE(dlg.m_pitchEdit->text(), QStringLiteral("A=440.0Hz"));
+        QCOMPARE(dlg.m_namesEdit->text(), QString());
+        for (int c = Dlg::kCents; c <= Dlg::kNote; ++c)
+            QVERIFY(dlg.m_cells[0][c]->isReadOnly());
+        QVERIFY(!dlg.m_cells[0][Dlg::kDecay]->isReadOnly());
+
+        m_table->m_aRef = 432.0;
+        m_table->m_germanNames = 1;
+        m_table->UpdateNotes();
+        Open();
+        QCOMPARE(m_dlg->m_pitchEdit->text(), QStringLiteral("A=432.0Hz"));
+        QCOMPARE(m_dlg->m_namesEdit->text(), QStringLiteral("German names"));
+        QCOMPARE(m_dlg->m_nominalNoteEdit->text(), QStringLiteral("C(2) -47"));
+    }
+
+    void recalcIgnoresRowsBeyondThoseInUseAndOkSortsThemIn() {
+        Dlg& dlg = Open();
+        Type(dlg.m_cells[10][Dlg::kFreq], "400");
+        Type(dlg.m_cells[10][Dlg::kTail], "9");
+        Click(dlg.m_recalcButton);
+        QCOMPARE(Names(), QStringList({"hum", "prime", "tierce", "quint", "nominal"}));
+        QCOMPARE(Cell(10, Dlg::kPartial), QString());
+        QCOMPARE(m_table->m_count, 5);
+
+        Click(dlg.m_okButton);
+        QCOMPARE(dlg.result(), int(QDialog::Accepted));
+        QVERIFY(!dlg.isVisible());
+        QCOMPARE(m_table->m_count, 6);
+        const double sorted[] = {125, 250, 300, 375, 400, 500};
+        for (int i = 0; i < 6; ++i)
+            QCOMPARE(m_table->m_freq[i], sorted[i]);
+        QCOMPARE(m_table->m_freq[10], 0.0);
+        QCOMPARE(m_table->m_tailAmp[4], 9.0);
+        QCOMPARE(m_table->PartialName(5), std::string("nominal"));
+        QCOMPARE(Cell(4, Dlg::kFreq), QStringLiteral("400"));
+    }
+
+    void okDropsZeroAndRepeatedRowsAndClosesTheGaps() {
+        Dlg& dlg = Open();
+        Type(dlg.m_cells[1][Dlg::kFreq], "0");
+        Type(dlg.m_cells[3][Dlg::kFreq], "300");
+        Type(dlg.m_cells[3][Dlg::kSplash], "7");
+        Click(dlg.m_okButton);
+        QCOMPARE(m_table->m_count, 3);
+        QCOMPARE(m_table->m_freq[0], 125.0);
+        QCOMPARE(m_table->m_freq[1], 300.0);
+        QCOMPARE(m_table->m_tailAmp[1], 3.0);  // the first of the two 300 Hz rows
+        QCOMPARE(m_table->m_splashAmp[1], 0.0);
+        QCOMPARE(m_table->m_freq[2], 500.0);
+        QCOMPARE(m_table->m_freq[3], 0.0);
+    }
+
+    void recalcLooksForTheNominalWithinOneHertzOfTheTypedOne() {
+        Dlg& dlg = Open();
+        // 2 Hz away: nothing is named, cents are taken from the typed nominal.
+        Type(dlg.m_nominalEdit, "502");
+        Click(dlg.m_recalcButton);
+        QCOMPARE(Names(), QStringList({"", "", "", "", ""}));
+        QCOMPARE(Cell(4, Dlg::kCents), QStringLiteral("-6.9"));
+        QCOMPARE(m_table->m_nominal, 502.0);
+        QCOMPARE(dlg.m_nominalNoteEdit->text(), QStringLiteral("B(1) +28"));
+
+        Type(dlg.m_nominalEdit, "500.5");
+        Click(dlg.m_recalcButton);
+        QCOMPARE(Names(), QStringList({"hum", "prime", "tierce", "quint", "nominal"}));
+        QCOMPARE(Cell(4, Dlg::kCents), QStringLiteral("-1.7"));
+        QCOMPARE(m_table->m_nominal, 500.5);  // not replaced by the partial's 500
+
+        // Nominal 0: nothing lies within 1 Hz, and cents stay as they were.
+        Type(dlg.m_nominalEdit, "0");
+        Click(dlg.m_recalcButton);
+        QCOMPARE(Names(), QStringList({"", "", "", "", ""}));
+        QCOMPARE(Cell(4, Dlg::kCents), QStringLiteral("-1.7"));
+        QCOMPARE(dlg.m_nominalNoteEdit->text(), QStringLiteral(" "));
+    }
+
+    void clearEmptiesTheTableAndClosingKeepsItEmpty() {
+        m_table->m_aRef = 435.0;
+        m_table->m_germanNames = 1;
+        Dlg& dlg = Open();
+        Type(dlg.m_cells[0][Dlg::kFreq], "130");
+        Click(dlg.m_clearButton);
+        QCOMPARE(Cell(0, Dlg::kFreq), QStringLiteral("0"));
+        QCOMPARE(Cell(0, Dlg::kPartial), QString());
+        QCOMPARE(Cell(4, Dlg::kCents), QStringLiteral("0"));
+        QCOMPARE(dlg.m_nominalEdit->text(), QStringLiteral("0"));
+        QTest::keyClick(&dlg, Qt::Key_Escape);
+        QCOMPARE(dlg.result(), int(QDialog::Rejected));
+        QCOMPARE(m_table->m_count, 0);
+        QCOMPARE(m_table->m_freq[0], 0.0);
+        QCOMPARE(m_table->m_nominal, 0.0);
+        QVERIFY(!m_table->m_hasData);
+        QCOMPARE(m_table->m_aRef, 435.0);
+        QCOMPARE(m_table->m_germanNames, 1);
+    }
+
+    void noiseAloneIsEnoughToSynthesiseFrom() {
+        struct Case {
+            int field;  // index into the noise edits
+            bool hasData;
+        };
+        for (const Case c : {Case{0, true}, Case{1, true}, Case{2, false}, Case{3, false}}) {
+            m_table = std::make_unique<CPartialData>();
+            Dlg& dlg = Open();
+            Type(dlg.m_noiseEdits[c.field], "0.5");
+            Click(dlg.m_okButton);
+            QCOMPARE(m_table->m_hasData, c.hasData);
+            QCOMPARE(m_table->m_count, 0);
+        }
+        QCOMPARE(m_table->m_noiseDecay, 0.5);
+    }
+
+    void aBadFieldIsPromptedAndNothingTypedIsLost() {
+        Dlg& dlg = Open();
+        Type(dlg.m_nominalEdit, "502");             // read before the bad field
+        Type(dlg.m_cells[0][Dlg::kFreq], "120");    // read before the bad field
+        Type(dlg.m_cells[2][Dlg::kSplash], "1,5");  // not a number
+        Type(dlg.m_cells[4][Dlg::kTail], "8");      // after it: not read
+        Click(dlg.m_recalcButton);
+        QCOMPARE(m_ui->m_messages, std::vector<std::string>{"Please enter a number."});
+        // Recalc ran with the values read: the nominal 2 Hz from every partial.
+        QCOMPARE(Names(), QStringList({"", "", "", "", ""}));
+        QCOMPARE(m_table->m_freq[0], 120.0);
+        QCOMPARE(m_table->m_splashAmp[2], 0.0);
+        QCOMPARE(m_table->m_tailAmp[4], 5.0);
+        QCOMPARE(Cell(2, Dlg::kSplash), QStringLiteral("1,5"));
+        QCOMPARE(Cell(4, Dlg::kTail), QStringLiteral("8"));
+        QCOMPARE(QApplication::focusWidget(), dlg.m_cells[2][Dlg::kSplash]);
+
+        // OK on a bad field keeps the dialog open so the typing after it is not lost.
+        Click(dlg.m_okButton);
+        QCOMPARE(m_ui->m_messages.size(), size_t(2));
+        QVERIFY(dlg.isVisible());
+        Type(dlg.m_cells[2][Dlg::kSplash], "1.5");
+        Click(dlg.m_okButton);
+        QCOMPARE(dlg.result(), int(QDialog::Accepted));
+        QCOMPARE(m_ui->m_messages.size(), size_t(2));
+        QCOMPARE(m_table->m_splashAmp[2], 1.5);
+        QCOMPARE(m_table->m_tailAmp[4], 8.0);
+        QCOMPARE(m_table->m_freq[0], 120.0);
+    }
+
+    void escapeAndTheCloseBoxDiscardWhatWasTypedSinceTheLastButton() {
+        const CPartialData before = *m_table;
+        for (bool closeBox : {false, true}) {
+            Dlg& dlg = Open();
+            Type(dlg.m_cells[0][Dlg::kFreq], "130");
+            Type(dlg.m_nominalEdit, "400");
+            Type(dlg.m_noiseEdits[1], "1");
+            if (closeBox)
+                QVERIFY(dlg.close());
+            else
+                QTest::keyClick(dlg.m_cells[0][Dlg::kFreq], Qt::Key_Escape);
+            QCOMPARE(dlg.result(), int(QDialog::Rejected));
+            QVERIFY(m_table->m_freq == before.m_freq);
+            QCOMPARE(m_table->m_nominal, 500.0);
+            QCOMPARE(m_table->m_noiseTailAmp, 0.0);
+        }
+        // What Recalc took stays, put in frequency order; what came after it is lost.
+        Dlg& dlg = Open();
+        Type(dlg.m_cells[10][Dlg::kFreq], "400");
+        Click(dlg.m_recalcButton);
+        Type(dlg.m_cells[0][Dlg::kFreq], "130");
+        QTest::keyClick(&dlg, Qt::Key_Escape);
+        QCOMPARE(m_table->m_count, 6);
+        QCOMPARE(m_table->m_freq[0], 125.0);
+        QCOMPARE(m_table->m_freq[4], 400.0);
+        QCOMPARE(m_table->m_freq[10], 0.0);
+    }
+
+    void everyControlIsNamedAndReachableByKeyboard() {
+        Dlg& dlg = Open();
+        QCOMPARE(AccessibleName(dlg.m_nominalEdit), QStringLiteral("Nominal Frequency (Hz)"));
+        QCOMPARE(AccessibleName(dlg.m_nominalNoteEdit), QStringLiteral("Note"));
+        QCOMPARE(AccessibleName(dlg.m_cells[2][Dlg::kFreq]), QStringLiteral("Freq. (Hz) row 3"));
+        QCOMPARE(AccessibleName(dlg.m_cells[24][Dlg::kNote]), QStringLiteral("Note row 25"));
+        QCOMPARE(AccessibleName(dlg.m_noiseEdits[1]), QStringLiteral("Noise Tail Amp"));
+        QStringList labels;
+        for (auto* label : dlg.findChildren<QLabel*>())
+            labels << label->text();
+        for (const char* text : {"Freq. (Hz)", "Splash Amp.", "Tail Amp", "Attack", "Decay",
+                                 "Cents", "Partial", "Note", "Noise", "Nominal Frequency (Hz)"})
+            QVERIFY2(labels.contains(text), text);
+        QStringList buttons;
+        for (auto* button : dlg.findChildren<QPushButton*>()) {
+            buttons << button->text();
+            QCOMPARE(AccessibleName(button), button->text());
+        }
+        QCOMPARE(buttons, QStringList({"OK", "Recalc", "Clear"}));
+
+        // Tab visits every control once, the nominal first, then the grid row by row.
+        QList<QWidget*> visited{dlg.m_nominalEdit};
+        dlg.m_nominalEdit->setFocus();
+        const int controls = int(dlg.findChildren<QLineEdit*>().size() + buttons.size());
+        for (int i = 1; i < controls; ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QWidget* focus = QApplication::focusWidget();
+            QVERIFY2(!visited.contains(focus), qPrintable(AccessibleName(focus)));
+            QVERIFY(!AccessibleName(focus).isEmpty());
+            visited << focus;
+        }
+        QCOMPARE(visited[2], dlg.m_cells[0][Dlg::kFreq]);
+        QCOMPARE(visited[10], dlg.m_cells[1][Dlg::kFreq]);
+
+        // Up and down stay in a column, from the grid into the noise row and back; the
+        // focused row is scrolled into view.
+        QTest::keyClick(dlg.m_cells[23][Dlg::kTail], Qt::Key_Down);
+        QCOMPARE(QApplication::focusWidget(), dlg.m_cells[24][Dlg::kTail]);
+        QVERIFY(!dlg.m_cells[24][Dlg::kTail]->visibleRegion().isEmpty());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+        QCOMPARE(QApplication::focusWidget(), dlg.m_noiseEdits[1]);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Up);
+        QCOMPARE(QApplication::focusWidget(), dlg.m_cells[24][Dlg::kTail]);
+        dlg.m_cells[0][Dlg::kFreq]->setFocus();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Up);
+        QCOMPARE(QApplication::focusWidget(), dlg.m_cells[0][Dlg::kFreq]);
+        QVERIFY(!dlg.m_cells[0][Dlg::kFreq]->visibleRegion().isEmpty());
+
+        QVERIFY(dlg.height() <= dlg.screen()->availableGeometry().height());
+        QVERIFY(dlg.width() <= 1280);
+        // Enter is OK.
+        QTest::keyClick(dlg.m_cells[0][Dlg::kFreq], Qt::Key_Return);
+        QCOMPARE(dlg.result(), int(QDialog::Accepted));
+    }
+};
+
+QTEST_MAIN(EditPartialsDlgTest)
+#include "EditPartialsDlgTest.moc"
