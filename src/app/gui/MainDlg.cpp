@@ -15,6 +15,7 @@
 #include "platform/UiServices.h"
 #include "transform/TransformFile.h"
 #include "transform/gui/TransformProgressDlg.h"
+#include "view/gui/WaveViewDlg.h"
 #include "wave/gui/WaveDetailsDlg.h"
 
 namespace {
@@ -158,6 +159,7 @@ QGroupBox* CMainDlg::BuildWaveformGroup() {
 
     connect(m_readWaveButton, &QPushButton::clicked, this, &CMainDlg::OnReadWaveform);
     connect(m_writeWaveButton, &QPushButton::clicked, this, &CMainDlg::OnWriteWaveform);
+    connect(m_viewWaveButton, &QPushButton::clicked, this, &CMainDlg::OnViewWaveform);
     return group;
 }
 
@@ -293,6 +295,16 @@ void CMainDlg::OnWriteWaveform() {
         ShowPanel();
     else
         m_ui.MessageBox("Error writing file!");
+}
+
+void CMainDlg::OnViewWaveform() {
+    Sync();
+    CWaveViewDlg view(m_wave, m_params, m_ui, this);
+    view.exec();  // however it closes, the selection made in it counts
+    m_wave.m_selStart = m_params.m_startSample;
+    m_wave.m_selEnd = m_params.m_endSample;
+    ShowPanel();
+    RefreshButtons();
 }
 
 void CMainDlg::OnAnalyseFile() {

@@ -48,6 +48,7 @@ class CMainDlg : public QDialog {
     void OnReadWaveform();
     void OnWriteWaveform();
     void OnAnalyseFile();
+    void OnViewWaveform();
     void OnDoTransform();
     void OnViewTransform();
     void OnReadTransform();

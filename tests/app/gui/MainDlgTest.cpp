@@ -10,6 +10,7 @@
 #include "support/TempDir.h"
 #include "support/WavBuilder.h"
 #include "support/gui/ModalAnswer.h"
+#include "view/gui/WaveViewDlg.h"
 
 namespace {
 
@@ -223,6 +224,40 @@ class MainDlgTest : public QObject {
         QVERIFY(!m_panel->m_writeTransformButton->isEnabled());
         QVERIFY(!m_panel->m_findDecaysButton->isEnabled());
         QVERIFY(m_ui->m_messages.empty());
+    }
+
+    void viewWaveformCarriesTheSelectionBack() {
+        std::vector<std::int16_t> tone(60000);
+        for (int i = 0; i < 60000; ++i)
+            tone[i] = static_cast<std::int16_t>((i % 100) * 300 - 15000);
+        m_ui->AnswerOpen(
+            WriteWav("v.wav", CWavBuilder::Pcm(1, 44100, 16, CWavBuilder::Samples16(tone))));
+        CModalAnswers answers;
+        answers.Click("OK");
+        QTest::mouseClick(m_panel->m_readWaveButton, Qt::LeftButton);
+        QCOMPARE(m_panel->m_startSampleEdit->text(), QStringLiteral("0"));
+
+        QString start, end;
+        answers.Then([&](QDialog& dialog) {
+            auto& view = static_cast<CWaveViewDlg&>(dialog);
+            const QRect frame = view.m_frame->geometry();
+            QTest::mousePress(&view, Qt::LeftButton, {},
+                              QPoint(frame.left() + 101, frame.center().y()));
+            QTest::mouseMove(&view, QPoint(frame.left() + 301, frame.center().y()));
+            QTest::mouseRelease(&view, Qt::LeftButton, {},
+                                QPoint(frame.left() + 301, frame.center().y()));
+            start = FieldText(view, "Seln. Start");
+            end = FieldText(view, "Seln. End");
+            view.close();  // the close box keeps the selection too
+        });
+        QTest::mouseClick(m_panel->m_viewWaveButton, Qt::LeftButton);
+        QCOMPARE(answers.Titles().back(), QStringLiteral("Waveform - use mouse to select region"));
+        QVERIFY(start.toInt() > 0);
+        QVERIFY(end.toInt() > start.toInt());
+        QCOMPARE(m_panel->m_startSampleEdit->text(), start);
+        QCOMPARE(m_panel->m_endSampleEdit->text(), end);
+        QCOMPARE(m_panel->m_wave.m_selStart, start.toInt());
+        QCOMPARE(m_panel->m_wave.m_selEnd, end.toInt());
     }
 
     void readWaveformFailuresShowTheirTextAndEmptyTheStore() {

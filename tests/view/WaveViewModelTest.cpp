@@ -1,0 +1,244 @@
+#include "view/WaveViewModel.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <random>
+#include <vector>
+
+#include "app/AnalysisParams.h"
+
+namespace {
+
+using Mode = CWaveViewModel::AutoScroll;
+using Code = CWaveViewModel::ScrollCode;
+
+// A frame at (10, 20) with a one-pixel border around a 600 x 300 drawing.
+constexpr CWaveViewModel::FrameRect kFrame{10, 20, 612, 322};
+constexpr int kMidY = 150;
+// The x that the press maps to column c (the drawing starts past the border).
+constexpr int PressX(int column) {
+    return kFrame.left + 1 + column;
+}
+
+struct View {
+    AnalysisParams params;
+    CWaveViewModel model;
+    explicit View(std::int32_t samples) : model(samples, params) {
+        model.SetGeometry(kFrame, 600, 300);
+    }
+    std::int32_t Start() const { return params.m_startSample; }
+    std::int32_t End() const { return params.m_endSample; }
+};
+
+std::vector<std::int32_t> ScaleSequence(CWaveViewModel& model, int presses) {
+    std::vector<std::int32_t> seen{model.m_samplesPerColumn};
+    for (int i = 0; i < presses; ++i) {
+        model.Scale();
+        seen.push_back(model.m_samplesPerColumn);
+    }
+    return seen;
+}
+
+}  // namespace
+
+TEST(WaveViewModel, ColumnsHoldTheExtremesOfTheirBlockAndStopAtTheEnd) {
+    View view(40000);
+    view.params.m_startSample = 1000;
+    view.params.m_endSample = 2000;
+    std::vector<std::int16_t> samples(40000, 300);
+    samples[12345] = 30000;
+    samples[12399] = -32768;
+    samples[39999] = -20000;  // the very last sample belongs to the last column
+    std::vector<CWaveViewModel::Column> columns;
+    view.model.ComputeColumns(samples.data(), columns);
+
+    ASSERT_EQ(columns.size(), 599u);  // the last pixel column is the outline's
+    EXPECT_EQ(columns[123].hi, 30000);
+    EXPECT_EQ(columns[123].lo, -32768);
+    EXPECT_EQ(columns[0].lo, 0);  // an all-positive block still reaches the centre
+    EXPECT_EQ(columns[399].lo, -20000);
+    // 40000 samples at 100 a column fill 400 columns; the rest are the centre point only.
+    for (int i = 400; i < 599; ++i)
+        EXPECT_TRUE(columns[i].hi == 0 && columns[i].lo == 0) << i;
+    // Selected: the columns starting strictly inside the selection.
+    EXPECT_FALSE(columns[10].selected);
+    EXPECT_TRUE(columns[11].selected);
+    EXPECT_TRUE(columns[19].selected);
+    EXPECT_FALSE(columns[20].selected);
+
+    const std::int16_t single[1] = {-7};
+    View one(1);
+    one.model.ComputeColumns(single, columns);
+    EXPECT_EQ(columns[0].lo, -7);
+    one.model.ComputeColumns(nullptr, columns);  // a store without samples draws nothing
+    EXPECT_EQ(columns[0].lo, 0);
+
+    EXPECT_EQ(CWaveViewModel::ValueToY(300, 0), 150);
+    EXPECT_EQ(CWaveViewModel::ValueToY(300, 32767), 0);
+    EXPECT_EQ(CWaveViewModel::ValueToY(300, -32768), 300);
+}
+
+TEST(WaveViewModel, ScaleStepsByTenUntilAScreenfulCoversTheWaveform) {
+    View view(50000);
+    EXPECT_EQ(ScaleSequence(view.model, 4), (std::vector<std::int32_t>{100, 1, 10, 100, 1}));
+
+    // Coarser but still scrollable: the view stays inside the shorter scroll range.
+    View longer(1000000);
+    longer.model.m_samplesPerColumn = 1;
+    longer.model.Scroll(Code::kRightEnd);
+    EXPECT_EQ(longer.model.m_firstSample, 999400);
+    longer.model.Scale();
+    EXPECT_EQ(longer.model.m_firstSample, 994000);
+    EXPECT_EQ(longer.model.PageSamples(), 6000);
+    EXPECT_EQ(ScaleSequence(longer.model, 3).back(), 10000);
+    EXPECT_EQ(longer.model.m_firstSample, 0);  // a screenful covers it all
+
+    // The largest waveform overflows neither the page nor the scale.
+    View huge(INT32_MAX);
+    huge.model.m_samplesPerColumn = 1;
+    const auto seen = ScaleSequence(huge.model, 8);
+    EXPECT_EQ(seen[7], 10000000);
+    EXPECT_EQ(seen[8], 1);
+}
+
+TEST(WaveViewModel, LineAndPageStepsAreInSamplesAndStopAtTheEnds) {
+    View view(100000);  // page 60000, so the view can start at most at 40000
+    auto& m = view.model;
+    const std::pair<Code, std::int32_t> steps[] = {
+        {Code::kLineRight, 20},    {Code::kPageRight, 220}, {Code::kLineLeft, 200},
+        {Code::kPageLeft, 0},      {Code::kPageLeft, 0},    {Code::kRightEnd, 40000},
+        {Code::kLineRight, 40000}, {Code::kOther, 40000},   {Code::kLineLeft, 39980},
+        {Code::kPageRight, 40000}, {Code::kLeftEnd, 0},
+    };
+    for (const auto& [code, expected] : steps) {
+        m.Scroll(code, 5);
+        EXPECT_EQ(m.m_firstSample, expected) << static_cast<int>(code);
+    }
+    m.Scroll(Code::kThumbTrack, 90000);
+    EXPECT_EQ(m.m_firstSample, 40000);
+
+    // At 1000 samples a column a page step moves the picture by less than a column.
+    View fine(10000000);
+    fine.model.m_samplesPerColumn = 1000;
+    fine.model.Scroll(Code::kPageRight);
+    EXPECT_EQ(fine.model.m_firstSample, 200);
+}
+
+TEST(WaveViewModel, PressSelectsTwoColumnsOrUpToTheEnd) {
+    View view(40000);
+    EXPECT_FALSE(view.model.Press(kFrame.left - 1, kMidY));
+    EXPECT_FALSE(view.model.Press(PressX(50), kFrame.bottom));
+    EXPECT_EQ(view.End(), 0);
+    const struct {
+        int x;
+        std::int32_t start, end;
+    } presses[] = {
+        {PressX(50), 5000, 5200},    {PressX(397), 39700, 39900},
+        {PressX(398), 39800, 40000},  // N - 2 columns: up to the end
+        {PressX(500), 40000, 40000},  // past the waveform
+        {kFrame.left, 0, 200},        // on the border
+    };
+    for (const auto& p : presses) {
+        EXPECT_TRUE(view.model.Press(p.x, kMidY));
+        EXPECT_EQ(view.Start(), p.start) << p.x;
+        EXPECT_EQ(view.End(), p.end) << p.x;
+        view.model.Release();
+    }
+}
+
+TEST(WaveViewModel, DraggingOrdersTheSelectionAndIgnoresAStaleAnchor) {
+    View view(100000);
+    view.model.Scroll(Code::kThumbTrack, 10000);
+    view.model.Press(PressX(100), kMidY);  // anchor 20000
+    EXPECT_FALSE(view.model.Move(kFrame.left + 150, kMidY, true));
+    EXPECT_EQ(view.End(), 25000);  // the end includes the column under the pointer
+    view.model.Move(kFrame.left + 40, kMidY, true);
+    EXPECT_EQ(view.Start(), 14000);
+    EXPECT_EQ(view.End(), 20000);
+    view.model.Move(kFrame.left + 300, kFrame.top - 30, true);  // above: the end stays
+    EXPECT_EQ(view.Start(), 14000);
+    view.model.Release();
+    // Pressed again outside the drawing: a held button drags nothing.
+    view.model.Press(kFrame.left - 5, kMidY);
+    view.model.Move(kFrame.left + 300, kMidY, true);
+    EXPECT_EQ(view.Start(), 14000);
+    EXPECT_EQ(view.End(), 20000);
+}
+
+TEST(WaveViewModel, DraggingPastTheSidesScrollsAndKeepsTheFarEndAtTheEdge) {
+    View view(100000);
+    auto& m = view.model;
+    m.Scroll(Code::kThumbTrack, 1000);
+    m.Press(PressX(100), kMidY);  // anchor 11000
+    EXPECT_TRUE(m.Move(kFrame.left - 3, kMidY, true));
+    EXPECT_EQ(m.AutoScrollMode(), Mode::kLeft);
+    EXPECT_EQ(view.Start(), 1000);
+    m.Tick();
+    EXPECT_EQ(view.Start(), 800);
+    EXPECT_EQ(view.End(), 11000);
+    for (int i = 0; i < 10; ++i)
+        m.Tick();
+    EXPECT_EQ(m.m_firstSample, 0);
+    EXPECT_EQ(view.Start(), 0);
+    // Still left of the frame but below it: it keeps going.
+    EXPECT_TRUE(m.Move(kFrame.left - 3, kFrame.bottom + 40, true));
+    EXPECT_EQ(m.AutoScrollMode(), Mode::kLeft);
+    // Back over the frame's span, even above it: it stops, and so do the ticks.
+    EXPECT_FALSE(m.Move(kFrame.left + 200, kFrame.top - 10, true));
+    EXPECT_EQ(m.AutoScrollMode(), Mode::kNone);
+    m.Scroll(Code::kThumbTrack, 30000);
+    m.Tick();
+    EXPECT_EQ(m.m_firstSample, 30000);
+
+    // Right: the far end is the frame's outer right edge.
+    EXPECT_TRUE(m.Move(kFrame.right + 2, kMidY, true));
+    EXPECT_EQ(view.End(), 30000 + 602 * 100);
+    m.Tick();
+    EXPECT_EQ(view.End(), 30200 + 602 * 100);
+    m.Scale();  // Scale, like a scroll request, ends the auto-scroll
+    EXPECT_EQ(m.AutoScrollMode(), Mode::kNone);
+    EXPECT_EQ(ScaleSequence(m, 3).back(), 100);  // 1000, 1, 10, 100
+    m.Scroll(Code::kThumbTrack, 39900);
+    m.Move(kFrame.right + 2, kMidY, true);  // the edge lies past the end: nothing to scroll
+    EXPECT_EQ(view.End(), 100000);
+    EXPECT_EQ(m.AutoScrollMode(), Mode::kNone);
+    m.Move(kFrame.left - 2, kMidY, true);
+    m.Release();
+    EXPECT_EQ(m.AutoScrollMode(), Mode::kNone);
+}
+
+TEST(WaveViewModel, SelectionStaysOrderedThroughAnyDrag) {
+    std::mt19937 random(7);
+    for (std::int32_t n : {0, 150, 40000, 2000000}) {
+        View view(n);
+        auto& m = view.model;
+        std::uniform_int_distribution<int> x(-50, 700), y(-30, 360), action(0, 9);
+        for (int step = 0; step < 4000; ++step) {
+            switch (action(random)) {
+                case 0:
+                    m.Press(x(random), y(random));
+                    break;
+                case 1:
+                    m.Release();
+                    break;
+                case 2:
+                    m.Scale();
+                    break;
+                case 3:
+                    m.Scroll(static_cast<Code>(action(random) % 9), x(random) * 1000);
+                    break;
+                case 4:
+                case 5:
+                    m.Tick();
+                    break;
+                default:
+                    m.Move(x(random), y(random), true);
+            }
+            ASSERT_LE(view.Start(), view.End()) << n << " step " << step;
+            ASSERT_GE(view.Start(), 0);
+            ASSERT_LE(view.End(), n);
+            ASSERT_LE(m.m_firstSample, m.MaxFirst());
+        }
+    }
+}
