@@ -9,36 +9,9 @@
 #include "support/ScriptedUiServices.h"
 #include "support/TempDir.h"
 #include "support/WavBuilder.h"
+#include "support/gui/DialogTestTools.h"
 #include "support/gui/ModalAnswer.h"
 #include "view/gui/WaveViewDlg.h"
-
-namespace {
-
-QString AccessibleName(QWidget* widget) {
-    QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(widget);
-    return iface ? iface->text(QAccessible::Name) : QString();
-}
-
-QString FieldText(QDialog& dialog, const QString& name) {
-    for (auto* edit : dialog.findChildren<QLineEdit*>())
-        if (edit->accessibleName() == name)
-            return edit->text();
-    return QStringLiteral("<no field %1>").arg(name);
-}
-
-// Replaces the text of an edit the way a user does: empty it, then type key by key.
-void Type(QLineEdit* edit, const QString& text) {
-    edit->setFocus();
-    edit->clear();
-    QTest::keyClicks(edit, text);
-}
-
-// Clicks a check box or radio button on its indicator, which is where a user aims.
-void ClickBox(QAbstractButton* box) {
-    QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(8, box->height() / 2));
-}
-
-}  // namespace
 
 class MainDlgTest : public QObject {
     Q_OBJECT
@@ -107,23 +80,13 @@ class MainDlgTest : public QObject {
     }
 
     void everyControlHasItsLabelAsNameAndTakesFocus() {
-        const QStringList editNames = {"Filename:",       "No. of Samples", "Sample Rate",
-                                       "Start Sample",    "End Sample",     "Freq. incr. (%)",
-                                       "Start Frequency", "End Frequency",  "Interval (Hz)",
-                                       "Steps (number)",  "Nominal (Hz)",   "Nominal note"};
-        QStringList found;
-        for (auto* edit : m_panel->findChildren<QLineEdit*>()) {
-            found << AccessibleName(edit);
-            QVERIFY2(edit->focusPolicy() & Qt::TabFocus, qPrintable(AccessibleName(edit)));
-        }
-        for (const auto& name : editNames)
-            QVERIFY2(found.contains(name), qPrintable(name));
-        for (auto* button : m_panel->findChildren<QAbstractButton*>()) {
-            if (button->text().isEmpty())
-                continue;  // the menu bar's own overflow arrow
-            QCOMPARE(AccessibleName(button), button->text());
-            QVERIFY2(button->focusPolicy() & Qt::TabFocus, qPrintable(button->text()));
-        }
+        const QStringList found = CheckControlsAreNamedAndReachable(*m_panel);
+        for (const char* name :
+             {"Filename:", "No. of Samples", "Sample Rate", "Start Sample", "End Sample",
+              "Freq. incr. (%)", "Start Frequency", "End Frequency", "Interval (Hz)",
+              "Steps (number)", "Nominal (Hz)", "Nominal note", "Analyse File", "EXIT",
+              "German note names", "A=432Hz", "View Tr. / Get Part."})
+            QVERIFY2(found.contains(name), name);
         QCOMPARE(AccessibleName(m_panel->m_startFreqEdit), QStringLiteral("Start Frequency"));
         for (auto* label : {m_panel->m_descriptionText, m_panel->m_companyText,
                             m_panel->m_copyrightText, m_panel->m_versionText})
@@ -205,6 +168,7 @@ class MainDlgTest : public QObject {
             for (const char* name : {"Format", "Channels", "Samples per sec", "Bytes per sec",
                                      "Block align", "Bits per sample", "No. of bytes"})
                 details << FieldText(dialog, name);
+            CheckControlsAreNamedAndReachable(dialog);
             CModalAnswers::ClickButton(dialog, "OK");
         });
         QTest::mouseClick(m_panel->m_readWaveButton, Qt::LeftButton);
@@ -376,6 +340,7 @@ class MainDlgTest : public QObject {
         CModalAnswers answers;
         QString version, legal;
         answers.Then([&](QDialog& dialog) {
+            CheckControlsAreNamedAndReachable(dialog);
             version = FieldText(dialog, "Version:");
             legal = FieldText(dialog, "Legal notice");
             CModalAnswers::ClickButton(dialog, "OK");

@@ -3,15 +3,8 @@
 #include "app/gui/MainDlg.h"
 #include "support/ScriptedUiServices.h"
 #include "support/TempDir.h"
+#include "support/gui/DialogTestTools.h"
 #include "support/gui/ModalAnswer.h"
-
-namespace {
-
-void ClickBox(QAbstractButton* box) {
-    QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(8, box->height() / 2));
-}
-
-}  // namespace
 
 class PartialsPanelTest : public QObject {
     Q_OBJECT

@@ -6,22 +6,11 @@
 
 #include "partials/gui/EditPartialsDlg.h"
 #include "support/ScriptedUiServices.h"
+#include "support/gui/DialogTestTools.h"
 
 using Dlg = CEditPartialsDlg;
 
 namespace {
-
-QString AccessibleName(QWidget* widget) {
-    QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(widget);
-    return iface ? iface->text(QAccessible::Name) : QString();
-}
-
-// Replaces the text of an edit the way a user does: empty it, then type key by key.
-void Type(QLineEdit* edit, const QString& text) {
-    edit->setFocus();
-    edit->clear();
-    QTest::keyClicks(edit, text);
-}
 
 void Click(QPushButton* button) {
     QTest::mouseClick(button, Qt::LeftButton);

@@ -7,16 +7,12 @@
 
 #include "app/AnalysisParams.h"
 #include "support/ScriptedUiServices.h"
+#include "support/gui/DialogTestTools.h"
 #include "support/gui/ModalAnswer.h"
 #include "view/gui/WaveViewDlg.h"
 #include "wave/WaveData.h"
 
 namespace {
-
-QString AccessibleName(QWidget* widget) {
-    QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(widget);
-    return iface ? iface->text(QAccessible::Name) : QString();
-}
 
 // Whether a pixel column of the drawing holds any pixel of this colour.
 bool ColumnHas(const QImage& image, int x, const QColor& colour) {

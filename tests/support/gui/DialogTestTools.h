@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QAbstractButton>
+#include <QAbstractSlider>
+#include <QAccessible>
+#include <QDialog>
+#include <QLineEdit>
+#include <QTest>
+
+// Small tools the dialog tests share: what a screen reader hears, and input the way a
+// user gives it.
+
+// The name assistive technology reads for a control.
+inline QString AccessibleName(QWidget* widget) {
+    QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(widget);
+    return iface ? iface->text(QAccessible::Name) : QString();
+}
+
+// The text of the edit that is named `name` in a dialog.
+inline QString FieldText(QWidget& dialog, const QString& name) {
+    for (auto* edit : dialog.findChildren<QLineEdit*>())
+        if (AccessibleName(edit) == name)
+            return edit->text();
+    return QStringLiteral("<no field %1>").arg(name);
+}
+
+// Replaces the text of an edit the way a user does: empty it, then type key by key.
+inline void Type(QLineEdit* edit, const QString& text) {
+    edit->setFocus();
+    edit->clear();
+    QTest::keyClicks(edit, text);
+}
+
+// Clicks a check box or radio button on its indicator, which is where a user aims.
+inline void ClickBox(QAbstractButton* box) {
+    QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(8, box->height() / 2));
+}
+
+// Every edit, button and slider of the dialog can be reached with Tab and has a name;
+// buttons are named by their text. Returns the names found, for closer checks.
+inline QStringList CheckControlsAreNamedAndReachable(QWidget& dialog) {
+    QStringList names;
+    QList<QWidget*> controls;
+    for (auto* w : dialog.findChildren<QLineEdit*>())
+        controls << w;
+    for (auto* w : dialog.findChildren<QAbstractSlider*>())
+        controls << w;
+    for (auto* b : dialog.findChildren<QAbstractButton*>()) {
+        if (b->text().isEmpty())
+            continue;  // the menu bar's own overflow arrow
+        [&] { QCOMPARE(AccessibleName(b), QString(b->text()).remove('&')); }();
+        controls << b;
+    }
+    for (auto* w : controls) {
+        const QString name = AccessibleName(w);
+        [&] {
+            QVERIFY2(!name.isEmpty(), qPrintable(w->metaObject()->className()));
+            QVERIFY2(w->focusPolicy() & Qt::TabFocus, qPrintable(name));
+        }();
+        names << name;
+    }
+    return names;
+}
