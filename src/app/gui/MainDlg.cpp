@@ -15,6 +15,7 @@
 #include "platform/UiServices.h"
 #include "transform/TransformFile.h"
 #include "transform/gui/TransformProgressDlg.h"
+#include "transform/gui/TransformViewDlg.h"
 #include "view/gui/WaveViewDlg.h"
 #include "wave/gui/WaveDetailsDlg.h"
 
@@ -362,7 +363,8 @@ void CMainDlg::OnDoTransform() {
 
 void CMainDlg::OnViewTransform() {
     Sync();
-    // The transform view opens here once it exists.
+    CTransformViewDlg view(m_transforms, m_partials, m_params, m_ui, this);
+    view.exec();
     m_params.m_nominal = m_partials.m_nominal;
     m_partials.UpdateCentsAndNotes();
     ShowPanel();

@@ -99,7 +99,7 @@ void CEditPartialsDlg::BuildControls() {
     std::array<int, kColumns + 1> widths{};
     widths[0] = fit(QStringLiteral("Noise"), QString());
     for (int c = kFreq; c <= kDecay; ++c)
-        widths[c + 1] = fit(QStringLiteral("-00000.0000000"), ColumnHeader(c));
+        widths[c + 1] = fit(QStringLiteral("-0.000000000000000"), ColumnHeader(c));
     widths[kCents + 1] = fit(QStringLiteral("-00000.0"), ColumnHeader(kCents));
     widths[kPartial + 1] = fit(QStringLiteral("superquint"), ColumnHeader(kPartial));
     widths[kNote + 1] = fit(QStringLiteral("Db(-2) -50"), ColumnHeader(kNote));

@@ -1,0 +1,314 @@
+#include <QAccessible>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QSlider>
+#include <QSpinBox>
+#include <QTableWidget>
+#include <QtTest>
+#include <cmath>
+#include <memory>
+
+#include "app/AnalysisParams.h"
+#include "partials/PartialData.h"
+#include "support/ScriptedUiServices.h"
+#include "transform/TransformData.h"
+#include "transform/gui/TransformViewDlg.h"
+
+namespace {
+
+QString AccessibleName(QWidget* widget) {
+    QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(widget);
+    return iface ? iface->text(QAccessible::Name) : QString();
+}
+
+// A bell-like spectrum by 0.5 Hz from 0 Hz (at 2000 steps 3 values a column when it fits):
+// hum 125, prime 250, tierce 300, nominal 500 and superquint 750 Hz on a floor of 0.01.
+void Bell(CTransformData& t, int steps = 2000) {
+    t.Allocate(steps, 0.0, steps * 0.5, 0.5);
+    const std::pair<int, double> peaks[] = {
+        {250, 40}, {500, 60}, {600, 50}, {1000, 100}, {1500, 30}};
+    for (int j = 0; j <= steps; ++j) {
+        double v = 0.01;
+        for (const auto& [at, height] : peaks)
+            v = std::max(v, height * std::exp(-0.5 * (j - at) * (j - at) / 9.0));
+        t.m_values[j] = t.m_smoothed[j] = v;
+    }
+    t.FindMaximum();
+    t.m_valid = true;
+    t.m_smoothedValid = steps >= 200;
+}
+
+QRgb Pixel(const QImage& image, int x, int y) {
+    return image.pixel(x, y) & 0xffffff;
+}
+
+constexpr QRgb kWhite = 0xffffff;
+constexpr QRgb kBlack = 0x000000;
+constexpr QRgb kBlue = 0x0000ff;
+constexpr QRgb kRed = 0xff0000;
+constexpr QRgb kGreen = 0x00a000;
+constexpr int kH = CTransformViewDlg::kPlotHeight;
+
+}  // namespace
+
+class TransformViewDlgTest : public QObject {
+    Q_OBJECT
+
+  private:
+    CTransformData m_transforms;
+    CPartialData m_partials;
+    AnalysisParams m_params;
+    std::unique_ptr<CScriptedUiServices> m_ui;
+    std::unique_ptr<CTransformViewDlg> m_dlg;
+
+    void Open() {
+        m_dlg = std::make_unique<CTransformViewDlg>(m_transforms, m_partials, m_params, *m_ui);
+        m_dlg->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_dlg.get()));
+    }
+    QString Cell(int row, int column) const { return m_dlg->m_list->item(row, column)->text(); }
+    void Click(QAbstractButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
+    void ClickPlot(int x, bool twice = false) {
+        if (twice)
+            QTest::mouseDClick(m_dlg->PlotArea(), Qt::LeftButton, {}, QPoint(x, kH / 2));
+        else
+            QTest::mouseClick(m_dlg->PlotArea(), Qt::LeftButton, {}, QPoint(x, kH / 2));
+    }
+    QRgb At(int x, int y) const { return Pixel(m_dlg->PlotImage(), x, y); }
+
+  private slots:
+    void init() {
+        m_ui = std::make_unique<CScriptedUiServices>();
+        m_partials.Clear();
+        m_params = AnalysisParams();
+        m_params.m_fileTitle = "bell.wav";
+        Bell(m_transforms);
+    }
+
+    void cleanup() {
+        m_dlg.reset();
+        m_ui.reset();
+    }
+
+    void opensWithItsTextsAndEveryControlNamed() {
+        m_params.m_germanNames = 1;
+        m_params.m_aRef = 435.0;
+        m_partials.AddPartial(500.0, 0, 100, 0, 0, 7);
+        m_partials.m_nominal = 500.0;
+        m_partials.UpdateCentsAndNotes();
+        Open();
+        QCOMPARE(m_dlg->windowTitle(), QStringLiteral("Transforms and partials selection"));
+        const QStringList texts = {m_dlg->m_fileEdit->text(),
+                                   m_dlg->m_scaleEdit->text(),
+                                   m_dlg->m_cursorFreqEdit->text(),
+                                   m_dlg->m_amplitudeEdit->text(),
+                                   m_dlg->m_pitchEdit->text(),
+                                   m_dlg->m_germanEdit->text(),
+                                   m_dlg->m_highNominalEdit->text(),
+                                   m_dlg->m_leftFreqEdit->text(),
+                                   m_dlg->m_centreFreqEdit->text(),
+                                   m_dlg->m_rightFreqEdit->text(),
+                                   Cell(0, 0),
+                                   Cell(0, 1),
+                                   Cell(1, 0)};
+        QCOMPARE(texts, (QStringList{"bell.wav", "3", "0", "0.01", "A=435.0Hz", "German names",
+                                     "1000", "0Hz", "480Hz", "960Hz", "500", "0", ""}));
+        QVERIFY(m_dlg->m_backButton->isDefault());
+
+        QStringList names;
+        const auto check = [&](QWidget* w) {
+            names << AccessibleName(w);
+            QVERIFY2(!names.back().isEmpty(), w->metaObject()->className());
+            QVERIFY2(w->focusPolicy() & Qt::TabFocus, qPrintable(names.back()));
+        };
+        for (auto* edit : m_dlg->findChildren<QLineEdit*>())
+            if (!qobject_cast<QSpinBox*>(edit->parentWidget()))  // not the spin's own field
+                check(edit);
+        for (auto* button : m_dlg->findChildren<QAbstractButton*>()) {
+            if (button->text().isEmpty())
+                continue;  // the list's corner button
+            QCOMPARE(AccessibleName(button), button->text());
+            check(button);
+        }
+        for (QWidget* w : std::initializer_list<QWidget*>{m_dlg->m_sensitivitySlider,
+                                                          m_dlg->m_zoomBar, m_dlg->m_scrollBar,
+                                                          m_dlg->m_cursorSpin, m_dlg->m_list})
+            check(w);
+        for (const char* label : {"File:", "Cursor Freq. (Hz)", "Amplitude", "Low Nominal",
+                                  "High Nominal", "Partial search sensitivity:"})
+            QVERIFY2(names.contains(QString::fromLatin1(label)), label);
+    }
+
+    void drawsSpectrumPartialsAndCursor() {
+        m_partials.AddPartial(250.0, 0, 60, 0, 0, 7);  // value 500: column 166
+        Open();
+        QCOMPARE(m_dlg->PlotImage().size(), QSize(CTransformViewDlg::kPlotWidth, kH));
+        // The nominal's column, 333, reaches the full height less the margin, in blue.
+        QCOMPARE(m_dlg->Model().Column(333).m_y, 9);
+        QCOMPARE(At(333, 10), kBlue);
+        QCOMPARE(At(333, kH - 2), kBlue);
+        QCOMPARE(At(333, 9), kWhite);
+        QCOMPARE(At(166, kH - 2), kRed);
+        QCOMPARE(At(165, kH - 2), kBlue);
+        // The cursor opens on column 0, of no height: green from the bottom up to the frame.
+        QCOMPARE(At(0, kH - 1), kGreen);
+        QCOMPARE(At(0, 1), kGreen);
+        QCOMPARE(At(0, 0), kBlack);
+        QCOMPARE(At(300, kH - 1), kBlack);
+        QCOMPARE(At(CTransformViewDlg::kPlotWidth - 1, kH / 2), kBlack);
+        // On the hum's column the cursor is black up to the spectrum's top, then green.
+        ClickPlot(83);
+        const int y = m_dlg->Model().Column(83).m_y;
+        QVERIFY(y > 1 && y < kH - 2);
+        QCOMPARE(At(83, y + 1), kBlack);
+        QCOMPARE(At(83, y), kGreen);
+        QCOMPARE(At(83, 1), kGreen);
+        QCOMPARE(At(0, 1), kBlack);  // column 0 is the frame's again
+    }
+
+    void clickMovesTheCursorAndDoubleClickTogglesAPartial() {
+        m_partials.AddPartial(500.5, 0, 99, 0, 0, 7);
+        Open();
+        ClickPlot(333);
+        QCOMPARE(m_dlg->m_cursorFreqEdit->text(), QStringLiteral("500"));  // the column's peak
+        QCOMPARE(m_dlg->m_amplitudeEdit->text(), QStringLiteral("100"));
+        QCOMPARE(m_dlg->m_cursorNoteEdit->text(), QStringLiteral("B(1) +21"));
+        QCOMPARE(m_dlg->m_cursorSpin->value(), 333);
+        QCOMPARE(m_partials.m_count, 1);
+        // Within 1 Hz of the partial at 500.5 Hz: removed; again: added back at the cursor.
+        ClickPlot(333, true);
+        QCOMPARE(m_partials.m_count, 0);
+        QCOMPARE(Cell(0, 0), QString());
+        ClickPlot(333, true);
+        QCOMPARE(m_partials.m_count, 1);
+        QCOMPARE(m_partials.m_tailAmp[0], 100.0);
+        QCOMPARE(Cell(0, 0), QStringLiteral("500"));
+        QCOMPARE(Cell(0, 3), QStringLiteral("B(1) +21"));
+        QCOMPARE(At(333, kH - 2), kRed);
+    }
+
+    void findPartialsAndClearAll() {
+        Open();
+        Click(m_dlg->m_findButton);
+        QVERIFY(m_ui->m_messages.empty());
+        QCOMPARE(m_dlg->Model().m_sensitivity, 1.25);
+        QCOMPARE(m_partials.m_nominal, 500.0);
+        QStringList names;
+        for (int row = 0; row < 6; ++row)
+            names << Cell(row, 2);
+        QCOMPARE(names, (QStringList{"hum", "prime", "tierce", "nominal", "superquint", ""}));
+        QCOMPARE(Cell(2, 1), QStringLiteral("-884.3"));
+        // The slider at High, by keyboard.
+        QTest::keyClick(m_dlg->m_sensitivitySlider, Qt::Key_End);
+        Click(m_dlg->m_findButton);
+        QCOMPARE(m_dlg->Model().m_sensitivity, 3.0);
+
+        Click(m_dlg->m_clearButton);
+        QCOMPARE(m_partials.m_count, 0);
+        QCOMPARE(m_partials.m_nominal, 0.0);
+        QCOMPARE(Cell(0, 0) + Cell(0, 2), QString());
+
+        // A transform too short to search says so and keeps the table.
+        m_dlg.reset();
+        Bell(m_transforms, 199);
+        m_partials.AddPartial(42.0, 0, 1, 0, 0, 7);
+        Open();
+        Click(m_dlg->m_findButton);
+        QCOMPARE(m_ui->m_messages, std::vector<std::string>{"Transform too short"});
+        QCOMPARE(Cell(0, 0), QStringLiteral("42"));
+    }
+
+    void scaleScrollAndZoomControls() {
+        Bell(m_transforms, 100001);
+        Open();
+        QCOMPARE(m_dlg->m_scaleEdit->text(), QStringLiteral("156"));
+        ClickPlot(300);  // value 46800
+        Click(m_dlg->m_scaleButton);
+        Click(m_dlg->m_scaleButton);
+        QCOMPARE(m_dlg->m_scaleEdit->text(), QStringLiteral("2"));
+        // Centred on the cursor; the bar's thumb is one page of 640 x 2 values.
+        QScrollBar* bar = m_dlg->m_scrollBar;
+        QCOMPARE(m_dlg->m_cursorSpin->value(), 320);
+        QCOMPARE(bar->pageStep(), 1280);
+        QCOMPARE(bar->maximum(), 100001 - 1280);
+        QCOMPARE(bar->value(), 46800 - 640);
+        QCOMPARE(m_dlg->m_leftFreqEdit->text(), QStringLiteral("23080Hz"));
+
+        // Keys and the arrow step the view by 20 and 200 values, to the limit at most.
+        QTest::keyClick(bar, Qt::Key_Home);
+        QTest::keyClick(bar, Qt::Key_Right);
+        QCOMPARE(bar->value(), 20);
+        QCOMPARE(m_dlg->m_leftFreqEdit->text(), QStringLiteral("10Hz"));
+        QTest::keyClick(bar, Qt::Key_PageDown);
+        QCOMPARE(m_dlg->Model().m_scrollPos, 220);
+        QTest::mouseClick(bar, Qt::LeftButton, {}, QPoint(bar->width() - 4, bar->height() / 2));
+        QCOMPARE(bar->value(), 240);
+        QTest::keyClick(bar, Qt::Key_End);
+        QTest::keyClick(bar, Qt::Key_Left);
+        QTest::keyClick(bar, Qt::Key_Left);
+        QTest::keyClick(bar, Qt::Key_PageDown);  // fewer than 200 to go: to the limit
+        QCOMPARE(m_dlg->Model().m_scrollPos, 100001 - 1280);
+        QCOMPARE(bar->value(), 100001 - 1280);
+
+        // Zoom 20: the nominal, column 500 from the start, runs past the top edge.
+        QTest::keyClick(bar, Qt::Key_Home);
+        QCOMPARE(At(500, 1), kWhite);
+        QTest::keyClick(m_dlg->m_zoomBar, Qt::Key_End);
+        QCOMPARE(m_dlg->m_zoomBar->value(), 20);
+        QCOMPARE(At(500, 1), kBlue);
+        QTest::keyClick(m_dlg->m_zoomBar, Qt::Key_PageUp);
+        QCOMPARE(m_dlg->Model().m_zoom, 18);
+    }
+
+    void spinMovesTheCursorColumnByColumn() {
+        Open();
+        QSpinBox* spin = m_dlg->m_cursorSpin;
+        QTest::keyClick(spin, Qt::Key_Up);
+        QTest::keyClick(spin, Qt::Key_Up);
+        QCOMPARE(m_dlg->Model().m_cursorIndex, 6);
+        QCOMPARE(m_dlg->m_cursorFreqEdit->text(), QStringLiteral("3"));
+        QCOMPARE(At(2, 1), kGreen);
+        // A typed column is taken on Enter, and the dialog stays open.
+        spin->selectAll();
+        QTest::keyClicks(spin, "10");
+        QTest::keyClick(spin, Qt::Key_Return);
+        QVERIFY(m_dlg->isVisible());
+        QCOMPARE(m_dlg->Model().m_cursorIndex, 30);
+        // Add and delete at the cursor from the keyboard alone.
+        QTest::keyClick(m_dlg->m_addButton, Qt::Key_Space);
+        QCOMPARE(m_partials.m_count, 1);
+        QCOMPARE(m_partials.m_freq[0], 15.0);
+        QTest::keyClick(m_dlg->m_deleteButton, Qt::Key_Space);
+        QCOMPARE(m_partials.m_count, 0);
+    }
+
+    void badLowNominalIsPromptedAndTheCommandStillRuns() {
+        Open();
+        QTest::mouseClick(m_dlg->m_restrictBox, Qt::LeftButton, {},
+                          QPoint(8, m_dlg->m_restrictBox->height() / 2));
+        m_dlg->m_lowNominalEdit->setText("abc");
+        m_dlg->m_highNominalEdit->setText("400");
+        Click(m_dlg->m_findButton);
+        QCOMPARE(m_ui->m_messages, std::vector<std::string>{"Please enter a number."});
+        // The search ran restricted, to the range as it was (0 .. 1000): the nominal is 500
+        // although the typed high bound, never read, was 400.
+        QCOMPARE(m_partials.m_nominal, 500.0);
+        QCOMPARE(m_dlg->m_lowNominalEdit->text(), QStringLiteral("0"));
+
+        // Good values restrict the nominal; what was typed outlasts a look around first.
+        m_dlg->m_lowNominalEdit->setText("600");
+        m_dlg->m_highNominalEdit->setText("800");
+        QTest::keyClick(m_dlg->m_zoomBar, Qt::Key_Down);
+        Click(m_dlg->m_scaleButton);
+        QCOMPARE(m_dlg->m_lowNominalEdit->text(), QStringLiteral("600"));
+        ClickPlot(1);
+        Click(m_dlg->m_addButton);
+        QCOMPARE(m_ui->m_messages.size(), std::size_t(1));
+        QCOMPARE(m_partials.m_nominal, 750.0);
+    }
+};
+
+QTEST_MAIN(TransformViewDlgTest)
+#include "TransformViewDlgTest.moc"
