@@ -2,7 +2,6 @@
 #include <cmath>
 #include <memory>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -41,35 +40,33 @@ void Fill(CTransformData& t, std::int32_t steps, double startFreq, double interv
     t.m_valid = t.m_smoothedValid = true;
 }
 
-CPartialData Table(std::initializer_list<std::pair<double, double>> partials) {
+// Rows at these frequencies with these tail amplitudes (1 where none is given).
+CPartialData Table(std::vector<double> freqs, std::vector<double> amps = {}) {
     CPartialData table;
-    for (const auto& [freq, amp] : partials)
-        table.AddPartial(freq, 0, amp, 0, 0, 7);
+    amps.resize(freqs.size(), 1);
+    for (std::size_t i = 0; i < freqs.size(); ++i)
+        table.AddPartial(freqs[i], 0, amps[i], 0, 0, 7);
     return table;
 }
 
-std::string NameAt(const CPartialData& table, double freq) {
-    for (int i = 0; i < table.m_count; ++i)
-        if (table.m_freq[i] == freq)
-            return table.PartialName(i);
-    return "?";
+std::string NameAt(const CPartialData& t, double freq) {
+    const auto row = std::find(t.m_freq.begin(), t.m_freq.begin() + t.m_count, freq);
+    return row == t.m_freq.begin() + t.m_count ? "?" : t.PartialName(int(row - t.m_freq.begin()));
 }
 
 std::vector<double> Rows(const CPartialData& table) {
     return std::vector<double>(table.m_freq.begin(), table.m_freq.begin() + table.m_count);
 }
 
-bool NothingNamed(const CPartialData& table) {
-    for (int i = 0; i < table.m_count; ++i)
-        if (table.m_partialIndex[i] != CPartialData::kUnnamed)
-            return false;
-    return true;
+bool NothingNamed(const CPartialData& t) {
+    return std::all_of(t.m_partialIndex.begin(), t.m_partialIndex.begin() + t.m_count,
+                       [](auto index) { return index == CPartialData::kUnnamed; });
 }
 
 }  // namespace
 
 TEST(FindPartials, RefusesUnusableTransformsAndLeavesTheTable) {
-    CPartialData table = Table({{440, 1}});
+    CPartialData table = Table({440});
     table.m_nominal = 440;
     CTransformData shortOne, unsmoothed, empty, ok;
     Fill(shortOne, 199, 0, 1, {{100, 10}});
@@ -111,19 +108,9 @@ TEST(FindPartials, PeaksAboveTheFloorAndSharpEnough) {
 }
 
 TEST(Classify, NamesABellFromItsNominal) {
-    CPartialData table = Table({{125, 1},
-                                {250, 2},
-                                {300, 3},
-                                {375, 1},
-                                {500, 4},
-                                {750, 1},
-                                {1000, 2},
-                                {1280, 1},
-                                {1600, 1},
-                                {1900, 1},
-                                {2200, 1},
-                                {2600, 1},
-                                {3000, 1}});
+    CPartialData table =
+        Table({125, 250, 300, 375, 500, 750, 1000, 1280, 1600, 1900, 2200, 2600, 3000},
+              {1, 2, 3, 1, 4, 1, 2, 1, 1, 1, 1, 1, 1});
     EXPECT_EQ(table.Classify(false, 0, 0), 500);
     const char* names[] = {"hum",        "prime",     "tierce", "quint", "nominal",
                            "superquint", "oct. nom.", "I7",     "I8",    "I9",
@@ -134,65 +121,49 @@ TEST(Classify, NamesABellFromItsNominal) {
 }
 
 TEST(Classify, UpperPartialWindowsForANominalOf500) {
-    const double windows[5][2] = {{1268.753, 1305.312},
-                                  {1547.685, 1633.144},
-                                  {1830.27, 1985.705},
-                                  {2117.228, 2359.166},
-                                  {2408.435, 2752.497}};
+    const double windows[] = {1268.753, 1305.312, 1547.685, 1633.144, 1830.27,
+                              1985.705, 2117.228, 2359.166, 2408.435, 2752.497};
     const char* names[5] = {"I7", "I8", "I9", "I10", "I11"};
     for (int r = 0; r < 5; ++r) {
-        for (const double probe : {windows[r][0] - 0.01, windows[r][0] + 0.01, windows[r][1] - 0.01,
-                                   windows[r][1] + 0.01}) {
-            CPartialData table =
-                Table({{125, 1}, {250, 1}, {300, 1}, {500, 1}, {1000, 1}, {probe, 1}});
+        const double lo = windows[2 * r], hi = windows[2 * r + 1];
+        for (const double probe : {lo - 0.01, lo + 0.01, hi - 0.01, hi + 0.01}) {
+            CPartialData table = Table({125, 250, 300, 500, 1000, probe});
             ASSERT_EQ(table.Classify(false, 0, 0), 500);
-            const bool inside = probe > windows[r][0] && probe < windows[r][1];
+            const bool inside = probe > lo && probe < hi;
             EXPECT_EQ(NameAt(table, probe), inside ? names[r] : "") << probe;
         }
     }
 }
 
-TEST(Classify, CombinationWindowsAreOpenTheFallbacksClosed) {
-    CPartialData table = Table({{125, 1}, {250, 1}, {315, 1}, {500, 1}});
-    EXPECT_EQ(table.Classify(false, 0, 0), 0);
-    EXPECT_TRUE(NothingNamed(table));
-    EXPECT_EQ(table.Classify(true, 499, 501), 500);
-    EXPECT_EQ(NameAt(table, 315), "tierce");
-    EXPECT_EQ(NameAt(table, 125), "hum");
-}
-
-TEST(Classify, NominalComesFromTheTenLowestRows) {
-    // A weak bell at 400 Hz in rows 0 .. 3 and a strong one at 5000 Hz in rows 7 .. 10.
-    CPartialData table = Table({{100, 1},
-                                {200, 1},
-                                {240, 1},
-                                {400, 1},
-                                {410, 1},
-                                {420, 1},
-                                {430, 1},
-                                {1250, 100},
-                                {2500, 100},
-                                {3000, 100},
-                                {5000, 100}});
-    EXPECT_EQ(table.Classify(false, 0, 0), 400);
-    EXPECT_EQ(NameAt(table, 5000), "");
-}
-
-TEST(Classify, FirstOfEqualScoresAndHigherScoresLater) {
+TEST(Classify, WhichCandidateNominalWins) {
     // The hum's amplitude does not count, so both hums score the same; the first stays.
-    CPartialData equal = Table({{120, 1}, {130, 5}, {250, 2}, {300, 2}, {500, 2}});
+    CPartialData equal = Table({120, 130, 250, 300, 500}, {1, 5, 2, 2, 2});
     EXPECT_EQ(equal.Classify(false, 0, 0), 500);
     EXPECT_EQ(NameAt(equal, 120), "hum");
     EXPECT_EQ(NameAt(equal, 130), "");
 
-    CPartialData later = Table({{125, 1}, {250, 1}, {300, 1}, {500, 1}, {520, 9}});
+    CPartialData later = Table({125, 250, 300, 500, 520}, {1, 1, 1, 1, 9});
     EXPECT_EQ(later.Classify(false, 0, 0), 520);
     EXPECT_EQ(later.Classify(true, 490, 510), 500);
     EXPECT_EQ(NameAt(later, 520), "");
+
+    // A weak bell at 400 Hz in rows 0 .. 3 and a strong one at 5000 Hz in rows 7 .. 10.
+    CPartialData table = Table({100, 200, 240, 400, 410, 420, 430, 1250, 2500, 3000, 5000},
+                               {1, 1, 1, 1, 1, 1, 1, 100, 100, 100, 100});
+    EXPECT_EQ(table.Classify(false, 0, 0), 400);
+    EXPECT_EQ(NameAt(table, 5000), "");
 }
 
 TEST(Classify, RestrictFallbackAndNothingToName) {
-    CPartialData table = Table({{200, 1}, {500, 5}, {505, 3}, {1000, 2}});
+    // The combination windows are open, the fallback's closed.
+    CPartialData tierce = Table({125, 250, 315, 500});
+    EXPECT_EQ(tierce.Classify(false, 0, 0), 0);
+    EXPECT_TRUE(NothingNamed(tierce));
+    EXPECT_EQ(tierce.Classify(true, 499, 501), 500);
+    EXPECT_EQ(NameAt(tierce, 315), "tierce");
+    EXPECT_EQ(NameAt(tierce, 125), "hum");
+
+    CPartialData table = Table({200, 500, 505, 1000}, {1, 5, 3, 2});
     EXPECT_EQ(table.Classify(true, 499, 510), 500);
     EXPECT_EQ(NameAt(table, 505), "");
     EXPECT_EQ(NameAt(table, 1000), "oct. nom.");
@@ -201,13 +172,13 @@ TEST(Classify, RestrictFallbackAndNothingToName) {
     EXPECT_EQ(table.Classify(false, 499, 510), 0);  // no fallback without restrict
     EXPECT_TRUE(NothingNamed(table));
 
-    CPartialData silent = Table({{125, 0}, {250, 0}, {300, 0}, {500, 0}, {1000, 0}});
+    CPartialData silent = Table({125, 250, 300, 500, 1000}, {0, 0, 0, 0, 0});
     EXPECT_EQ(silent.Classify(false, 0, 0), 0);
     EXPECT_EQ(silent.Classify(true, 499, 501), 0);
     EXPECT_TRUE(NothingNamed(silent));
 
     // A nominal typed in the editor below the rows in use takes no part.
-    CPartialData three = Table({{125, 1}, {250, 1}, {300, 1}});
+    CPartialData three = Table({125, 250, 300});
     three.m_freq[3] = 500;
     three.m_tailAmp[3] = 1;
     EXPECT_EQ(three.Classify(false, 0, 0), 0);

@@ -27,8 +27,7 @@ AnalysisParams Grid(std::int32_t rate, double start, double end, double interval
     p.m_interval = interval;
     p.RecomputeSteps();
     p.m_startSample = startSample;
-    p.m_endSample = endSample;
-    p.m_numSamples = endSample;
+    p.m_numSamples = p.m_endSample = endSample;
     return p;
 }
 
@@ -51,20 +50,19 @@ std::vector<std::int16_t> Noise(std::int32_t count, unsigned seed) {
 }
 
 bool WaitDone(const CTransformJob& job) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    while (!job.IsDone()) {
-        if (std::chrono::steady_clock::now() > deadline)
-            return false;
+    for (int ms = 0; ms < 60000 && !job.IsDone(); ++ms)
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    return true;
+    return job.IsDone();
 }
 
-// What the control panel and the progress dialog do: allocate, run, wait, finish, and on a
-// complete job find the maximum and smooth.
+bool AllocateFor(CTransformData& data, const AnalysisParams& p) {
+    return data.Allocate(p.m_steps, p.m_startFreq, p.m_endFreq, p.m_interval);
+}
+
+// What the panel and the progress dialog do: allocate, run, wait, finish, maximum, smooth.
 void Compute(CTransformData& data, const AnalysisParams& p,
              const std::vector<std::int16_t>& samples) {
-    ASSERT_TRUE(data.Allocate(p.m_steps, p.m_startFreq, p.m_endFreq, p.m_interval));
+    ASSERT_TRUE(AllocateFor(data, p));
     ASSERT_TRUE(data.m_job.Start(p, samples.data(), static_cast<std::int32_t>(samples.size())));
     ASSERT_TRUE(WaitDone(data.m_job));
     data.m_job.Finish();
@@ -90,26 +88,18 @@ double DirectBin(const std::vector<double>& points, std::int32_t f, std::int32_t
 }  // namespace
 
 TEST(TransformGeometry, BinWidthEqualsTheInterval) {
-    auto g = ComputeFftGeometry(44100, 1.0, 0, 100000);
-    ASSERT_TRUE(g);
-    EXPECT_EQ(g->m_fftSize, 65536);
-    EXPECT_EQ(g->m_fftStages, 16);
-    EXPECT_DOUBLE_EQ(g->m_step, 0.67291259765625);
-    EXPECT_EQ(g->m_points, 65536);  // a long selection uses its first e samples only
-
-    g = ComputeFftGeometry(44100, 0.5, 0, 50000);
-    ASSERT_TRUE(g);
-    EXPECT_EQ(g->m_fftSize, 131072);
-    EXPECT_EQ(g->m_fftStages, 17);
-    EXPECT_DOUBLE_EQ(g->m_step, 0.67291259765625);
-    EXPECT_EQ(g->m_points, 74303);  // trunc(50000 / step) of 131072: the rest zero padding
-
-    g = ComputeFftGeometry(16384, 1.0, 10, 1010);  // e is a power of two
-    ASSERT_TRUE(g);
-    EXPECT_EQ(g->m_fftSize, 16384);
-    EXPECT_EQ(g->m_step, 1.0);
-    EXPECT_EQ(g->m_points, 1000);
-
+    // rate, interval, selection -> f, log2 f, step e / f, points N
+    for (auto [rate, interval, first, last, size, stages, step, points] :
+         {std::tuple{44100, 1.0, 0, 100000, 65536, 16, 0.67291259765625, 65536},  // first e only
+          {44100, 0.5, 0, 50000, 131072, 17, 0.67291259765625, 74303},  // the rest zero padding
+          {16384, 1.0, 10, 1010, 16384, 14, 1.0, 1000}}) {              // e a power of two
+        const auto g = ComputeFftGeometry(rate, interval, first, last);
+        ASSERT_TRUE(g) << rate << " " << interval;
+        EXPECT_EQ(g->m_fftSize, size);
+        EXPECT_EQ(g->m_fftStages, stages);
+        EXPECT_DOUBLE_EQ(g->m_step, step);
+        EXPECT_EQ(g->m_points, points);
+    }
     EXPECT_TRUE(ComputeFftGeometry(44100, 44100.0 / (1 << 24), 0, 10));  // f = 2^24
     EXPECT_FALSE(ComputeFftGeometry(44100, 44100.0 / (1 << 24) * 0.999, 0, 10));
     EXPECT_FALSE(ComputeFftGeometry(44100, 1e-300, 0, 10));
@@ -120,17 +110,14 @@ TEST(TransformGeometry, BinWidthEqualsTheInterval) {
 
 TEST(TransformEngine, MatchesTheDirectTransformOfTheWindowedSamples) {
     // e = 64 is a power of two: step 1, the samples are taken unchanged.
-    const auto samples = Noise(64, 1);
-    CTransformData data;
-    Compute(data, Grid(64, 0.0, 32.0, 1.0, 0, 64), samples);
-    const std::vector<double> points(samples.begin(), samples.end());
+    const auto noise = Noise(64, 1);
+    CTransformData plain;
+    Compute(plain, Grid(64, 0.0, 32.0, 1.0, 0, 64), noise);
     for (std::int32_t k = 0; k <= 32; ++k)
-        EXPECT_NEAR(data.m_values[k], DirectBin(points, 64, k), 1e-9) << "bin " << k;
-}
+        EXPECT_NEAR(plain.m_values[k], DirectBin({noise.begin(), noise.end()}, 64, k), 1e-9) << k;
 
-TEST(TransformEngine, ResamplesByLinearInterpolationToFitTheBins) {
-    // e = 100, f = 128: every 0.78125 samples, 128 points of a 300-sample selection that
-    // starts at sample 50; value j is bin 10 + j.
+    // Resampled by linear interpolation: e = 100, f = 128, every 0.78125 samples, 128 points
+    // of a 300-sample selection that starts at sample 50; value j is bin 10 + j.
     const auto samples = Noise(400, 2);
     CTransformData data;
     Compute(data, Grid(100, 10.0, 50.0, 1.0, 50, 350), samples);
@@ -161,25 +148,21 @@ TEST(TransformEngine, SineOnABinReadsItsAmplitudeOver128) {
     Compute(shortData, Grid(44100, 900.0, 1100.0, 1.0, 1000, 23050), samples);
     EXPECT_NEAR(shortData.m_values[100], amplitude / 128, amplitude / 128 * 0.005);
     EXPECT_EQ(shortData.m_maxValue, shortData.m_values[100]);
-}
 
-TEST(TransformEngine, StartFrequencyZeroGivesTheDcBin) {
-    // The periodic Hamming window sums to 0.54 N, so a constant c reads c / 64 at 0 Hz.
-    const std::vector<std::int16_t> samples(50000, 1280);
-    CTransformData data;
-    Compute(data, Grid(44100, 0.0, 300.0, 1.0, 0, 50000), samples);
-    EXPECT_NEAR(data.m_values[0], 20.0, 1e-6);
-    EXPECT_LT(data.m_values[5], 1e-6);
+    // From 0 Hz: the periodic Hamming window sums to 0.54 N, so a constant c reads c / 64.
+    CTransformData dc;
+    Compute(dc, Grid(44100, 0.0, 300.0, 1.0, 0, 50000), std::vector<std::int16_t>(50000, 1280));
+    EXPECT_NEAR(dc.m_values[0], 20.0, 1e-6);
+    EXPECT_LT(dc.m_values[5], 1e-6);
 }
 
 TEST(TransformEngine, SelectionEndingAtTheStoreEndReadsNothingBeyondIt) {
     // With step 1 the last point asks for the sample at the end index; the store has exactly
     // 1000 samples, so a read beyond them is caught by the address sanitizer.
-    const std::vector<std::int16_t> samples = Noise(1000, 3);
-    CTransformData data;
+    const auto samples = Noise(1000, 3);
+    CTransformData data, resampled;
     Compute(data, Grid(16384, 0.0, 8000.0, 1.0, 0, 1000), samples);
     // The same with a resampling step below 1 and the whole store.
-    CTransformData resampled;
     Compute(resampled, Grid(11025, 0.0, 5000.0, 1.0, 0, 1000), samples);
     EXPECT_TRUE(std::isfinite(resampled.m_maxValue));
     EXPECT_GT(resampled.m_maxValue, 0.0);
@@ -188,13 +171,11 @@ TEST(TransformEngine, SelectionEndingAtTheStoreEndReadsNothingBeyondIt) {
 TEST(TransformSmooth, NeedsTwoHundredStepsAndAUsableSelection) {
     CTransformData data;
     EXPECT_FALSE(data.Smooth(44100, 1000));  // nothing allocated
-
-    ASSERT_TRUE(data.Allocate(199, 0.0, 199.0, 1.0));
-    std::fill(data.m_values.get(), data.m_values.get() + 200, 1.0);
-    EXPECT_FALSE(data.Smooth(44100, 1000));
-
-    ASSERT_TRUE(data.Allocate(200, 0.0, 200.0, 1.0));
-    std::fill(data.m_values.get(), data.m_values.get() + 201, 1.0);
+    for (std::int32_t steps : {199, 200}) {
+        ASSERT_TRUE(data.Allocate(steps, 0.0, steps, 1.0));
+        std::fill(data.m_values.get(), data.m_values.get() + steps + 1, 1.0);
+        EXPECT_EQ(data.Smooth(44100, 1000), steps == 200) << steps;
+    }
     EXPECT_FALSE(data.Smooth(0, 1000));
     EXPECT_FALSE(data.Smooth(44100, 0));
     EXPECT_TRUE(data.Smooth(1, 1));
@@ -221,28 +202,41 @@ TEST(TransformSmooth, ConstantInputShowsTheCutOffKernelAtBothEnds) {
     EXPECT_GT(data.m_maxSmoothed, 1.08 * c);
 }
 
-TEST(TransformJob, CountsOneProgressStepPerFftStage) {
-    const auto samples = Sine(44100, 440.0, 1000.0, 50000);
+TEST(TransformJob, CountsOneStepPerFftStageAndASecondStartsOnlyAfterFinish) {
+    const auto samples = Sine(44100, 1000.0, 4000.0, 50000);
     CTransformData data;
-    const auto p = Grid(44100, 0.0, 5000.0, 1.0, 0, 50000);
-    ASSERT_TRUE(data.Allocate(p.m_steps, 0.0, 5000.0, 1.0));
+    const auto first = Grid(44100, 900.0, 1100.0, 1.0, 0, 50000);
+    const auto second = Grid(44100, 500.0, 1500.0, 2.0, 0, 50000);
+    ASSERT_TRUE(AllocateFor(data, first));
     EXPECT_EQ(data.m_job.PercentDone(), 0);
-    ASSERT_TRUE(data.m_job.Start(p, samples.data(), 50000));
+    ASSERT_TRUE(data.m_job.Start(first, samples.data(), 50000));
     EXPECT_TRUE(data.m_job.IsRunning());
     EXPECT_EQ(data.m_job.TotalStages(), 16);
+    EXPECT_FALSE(data.m_job.Start(second, samples.data(), 50000));
+    EXPECT_FALSE(data.m_job.Failed());
+    EXPECT_EQ(data.m_job.m_jobSteps, first.m_steps);
     ASSERT_TRUE(WaitDone(data.m_job));
     EXPECT_EQ(data.m_job.Progress(), 16);
     EXPECT_EQ(data.m_job.PercentDone(), 100);
+    EXPECT_FALSE(data.m_job.Start(second, samples.data(), 50000));  // done, not yet finished
     data.m_job.Finish();
     EXPECT_FALSE(data.m_job.IsRunning());
     EXPECT_EQ(data.m_job.m_fftBuffer, nullptr);
+
+    ASSERT_TRUE(AllocateFor(data, second));
+    ASSERT_TRUE(data.m_job.Start(second, samples.data(), 50000));
+    ASSERT_TRUE(WaitDone(data.m_job));
+    EXPECT_FALSE(data.m_job.CancelRequested());
+    data.m_job.Finish();
+    data.FindMaximum();
+    EXPECT_EQ(data.m_maxValue, data.m_values[250]);  // 1000 Hz on the 2 Hz grid from 500
 }
 
 TEST(TransformJob, CancelBeforeTheFirstStageStillWritesMagnitudes) {
     const auto samples = Noise(5000, 4);
     CTransformData data;
     const auto p = Grid(44100, 0.0, 5000.0, 1.0, 0, 5000);
-    ASSERT_TRUE(data.Allocate(p.m_steps, 0.0, 5000.0, 1.0));
+    ASSERT_TRUE(AllocateFor(data, p));
     std::fill(data.m_values.get(), data.m_values.get() + p.m_steps + 1,
               std::numeric_limits<double>::quiet_NaN());
     ASSERT_TRUE(data.m_job.Prepare(p, samples.data(), 5000));
@@ -264,68 +258,37 @@ TEST(TransformJob, CancelBeforeTheFirstStageStillWritesMagnitudes) {
     data.m_job.Finish();
 }
 
-TEST(TransformJob, SecondJobStartsOnlyAfterFinish) {
-    const auto samples = Sine(44100, 1000.0, 4000.0, 50000);
-    CTransformData data;
-    const auto first = Grid(44100, 900.0, 1100.0, 1.0, 0, 50000);
-    ASSERT_TRUE(data.Allocate(first.m_steps, 900.0, 1100.0, 1.0));
-    ASSERT_TRUE(data.m_job.Start(first, samples.data(), 50000));
-
-    const auto second = Grid(44100, 500.0, 1500.0, 2.0, 0, 50000);
-    EXPECT_FALSE(data.m_job.Start(second, samples.data(), 50000));
-    EXPECT_FALSE(data.m_job.Failed());
-    EXPECT_EQ(data.m_job.m_jobSteps, first.m_steps);
-    ASSERT_TRUE(WaitDone(data.m_job));
-    EXPECT_FALSE(data.m_job.Start(second, samples.data(), 50000));  // done, not yet finished
-    data.m_job.Finish();
-
-    ASSERT_TRUE(data.Allocate(second.m_steps, 500.0, 1500.0, 2.0));
-    ASSERT_TRUE(data.m_job.Start(second, samples.data(), 50000));
-    ASSERT_TRUE(WaitDone(data.m_job));
-    EXPECT_FALSE(data.m_job.CancelRequested());
-    data.m_job.Finish();
-    data.FindMaximum();
-    EXPECT_EQ(data.m_maxValue, data.m_values[250]);  // 1000 Hz on the 2 Hz grid from 500
-}
-
-TEST(TransformJob, LackOfMemoryEndsTheJobAsFailed) {
-    const auto samples = Noise(5000, 5);
-    CTransformData data;
-    const auto p = Grid(44100, 0.0, 5000.0, 1.0, 0, 5000);
-    ASSERT_TRUE(data.Allocate(p.m_steps, 0.0, 5000.0, 1.0));
-    data.m_job.m_allocateBuffer = [](std::size_t) { return std::unique_ptr<double[]>(); };
-    EXPECT_FALSE(data.m_job.Start(p, samples.data(), 5000));
-    EXPECT_TRUE(data.m_job.IsDone());
-    EXPECT_TRUE(data.m_job.OutOfMemory());
-    EXPECT_FALSE(data.m_job.IsRunning());
-    data.m_job.Finish();
-    EXPECT_TRUE(data.m_job.OutOfMemory());  // still there for the panel to see
-
-    data.m_job.m_allocateBuffer = &CTransformJob::AllocateBuffer;
-    ASSERT_TRUE(data.m_job.Start(p, samples.data(), 5000));
-    EXPECT_FALSE(data.m_job.Failed());
-    ASSERT_TRUE(WaitDone(data.m_job));
-    data.m_job.Finish();
-}
-
-TEST(TransformJob, SettingsThatWouldLeaveTheArraysAreRefused) {
+TEST(TransformJob, BadSettingsAndLackOfMemoryEndTheJobAsFailed) {
     const auto samples = Noise(2000, 6);
     CTransformData data;
-    ASSERT_TRUE(data.Allocate(100, 0.0, 100.0, 1.0));
-    const auto refused = [&](const AnalysisParams& p, std::int32_t count) {
-        const bool started = data.m_job.Start(p, samples.data(), count);
+    const auto good = Grid(44100, 0.0, 100.0, 1.0, 0, 2000);
+    ASSERT_TRUE(AllocateFor(data, good));
+    const auto refused = [&](const AnalysisParams& p) {
+        const bool started = data.m_job.Start(p, samples.data(), 2000);
         const bool badParams = data.m_job.GetFailure() == CTransformJob::Failure::kBadParams;
         data.m_job.Finish();
         return !started && badParams && !data.m_job.OutOfMemory();
     };
-    EXPECT_TRUE(refused(Grid(44100, 0.0, 200.0, 1.0, 0, 2000), 2000));    // more steps than held
-    EXPECT_TRUE(refused(Grid(44100, 0.0, 100.0, 1.0, -1, 2000), 2000));   // before the store
-    EXPECT_TRUE(refused(Grid(44100, 0.0, 100.0, 1.0, 0, 2001), 2000));    // beyond it
-    EXPECT_TRUE(refused(Grid(44100, 0.0, 100.0, 1.0, 100, 100), 2000));   // empty selection
-    EXPECT_TRUE(refused(Grid(1000, 950.0, 1050.0, 1.0, 0, 2000), 2000));  // bins beyond the FFT
+    EXPECT_TRUE(refused(Grid(44100, 0.0, 200.0, 1.0, 0, 2000)));    // more steps than held
+    EXPECT_TRUE(refused(Grid(44100, 0.0, 100.0, 1.0, -1, 2000)));   // before the store
+    EXPECT_TRUE(refused(Grid(44100, 0.0, 100.0, 1.0, 0, 2001)));    // beyond it
+    EXPECT_TRUE(refused(Grid(44100, 0.0, 100.0, 1.0, 100, 100)));   // empty selection
+    EXPECT_TRUE(refused(Grid(1000, 950.0, 1050.0, 1.0, 0, 2000)));  // bins beyond the FFT
     CTransformData empty;
-    EXPECT_FALSE(empty.m_job.Start(Grid(44100, 0.0, 100.0, 1.0, 0, 2000), samples.data(), 2000));
+    EXPECT_FALSE(empty.m_job.Start(good, samples.data(), 2000));
     EXPECT_TRUE(empty.m_job.IsDone());
+
+    data.m_job.m_allocateBuffer = [](std::size_t) { return std::unique_ptr<double[]>(); };
+    EXPECT_FALSE(data.m_job.Start(good, samples.data(), 2000));
+    EXPECT_EQ(std::pair(data.m_job.IsDone(), data.m_job.OutOfMemory()), std::pair(true, true));
+    EXPECT_FALSE(data.m_job.IsRunning());
+    data.m_job.Finish();
+    EXPECT_TRUE(data.m_job.OutOfMemory());  // still there for the panel to see
+    data.m_job.m_allocateBuffer = &CTransformJob::AllocateBuffer;
+    ASSERT_TRUE(data.m_job.Start(good, samples.data(), 2000));
+    EXPECT_FALSE(data.m_job.Failed());
+    ASSERT_TRUE(WaitDone(data.m_job));
+    data.m_job.Finish();
 }
 
 TEST(TransformJob, ReallocatingOrDestroyingDuringAJobStopsItFirst) {
@@ -333,11 +296,11 @@ TEST(TransformJob, ReallocatingOrDestroyingDuringAJobStopsItFirst) {
     const auto p = Grid(44100, 0.0, 5000.0, 0.05, 0, 200000);  // f = 2^20
     {
         CTransformData data;
-        ASSERT_TRUE(data.Allocate(p.m_steps, 0.0, 5000.0, 0.05));
+        ASSERT_TRUE(AllocateFor(data, p));
         ASSERT_TRUE(data.m_job.Start(p, samples.data(), 200000));
     }
     CTransformData data;
-    ASSERT_TRUE(data.Allocate(p.m_steps, 0.0, 5000.0, 0.05));
+    ASSERT_TRUE(AllocateFor(data, p));
     ASSERT_TRUE(data.m_job.Start(p, samples.data(), 200000));
     ASSERT_TRUE(data.Allocate(10, 0.0, 10.0, 1.0));
     EXPECT_FALSE(data.m_job.IsRunning());
@@ -349,6 +312,7 @@ TEST(TransformParams, PanelChecksAndTheirBoundaries) {
     auto ok = [&](AnalysisParams p) { return CheckTransformParams(p, count, 44100).has_value(); };
     const auto base = Grid(44100, 0.0, 5000.0, 0.5, 0, count);
     EXPECT_EQ(CheckTransformParams(base, count, 44100), 10000);
+    EXPECT_FALSE(CheckTransformParams(base, 0, 0));  // no waveform
 
     EXPECT_EQ(CheckTransformParams(Grid(44100, 0.0, 12500.125, 0.125, 0, count), count, 44100),
               100001);
@@ -358,41 +322,28 @@ TEST(TransformParams, PanelChecksAndTheirBoundaries) {
     EXPECT_FALSE(ok(Grid(44100, 0.0, 22050.5, 1.0, 0, count)));
     EXPECT_FALSE(CheckTransformParams(Grid(44101, 0.0, 22050.5, 1.0, 0, count), count, 44101));
 
-    EXPECT_TRUE(ok(Grid(44100, 0.0, 5000.0, 0.5, 0, count)));
     EXPECT_FALSE(ok(Grid(44100, 0.0, 5000.0, 0.5, 0, count + 1)));
     EXPECT_FALSE(ok(Grid(44100, 0.0, 5000.0, 0.5, 1000, 1000)));
     EXPECT_FALSE(ok(Grid(44100, 0.0, 5000.0, 0.5, -1, 1000)));  // before the sample array
 
-    auto p = base;
-    p.m_startFreq = -1.0;
-    EXPECT_FALSE(ok(p));
-    p = base;
-    p.m_endFreq = 0.0;
-    EXPECT_FALSE(ok(p));
-    p = base;
-    p.m_interval = 0.0;  // steps keep their earlier value
-    EXPECT_FALSE(ok(p));
-    p = base;
-    p.m_steps = 0;
-    EXPECT_FALSE(ok(p));
-    p = base;
-    p.m_steps = std::numeric_limits<std::int32_t>::min();
-    EXPECT_FALSE(ok(p));
-    p = base;
-    p.m_startFreq = std::numeric_limits<double>::quiet_NaN();
-    EXPECT_FALSE(ok(p));
-    EXPECT_FALSE(CheckTransformParams(base, 0, 0));  // no waveform
-}
-
-TEST(TransformParams, FftLongerThan2To24PointsIsRefused) {
-    const std::int32_t count = 220500;
+    // FFTs longer than 2^24 points, even on few steps; e = 2^24 exactly is the last allowed.
     const auto tiny = Grid(44100, 4999.99, 5000.0, 0.0001, 0, count);
     ASSERT_GT(tiny.m_steps, 0);
     ASSERT_LE(tiny.m_steps, kMaxTransformSteps);
-    EXPECT_FALSE(CheckTransformParams(tiny, count, 44100));
+    EXPECT_FALSE(ok(tiny));
+    const double atLimit = 44100.0 / (1 << 24);
+    EXPECT_TRUE(ok(Grid(44100, 1000.0, 1001.0, atLimit, 0, count)));
+    EXPECT_FALSE(ok(Grid(44100, 1000.0, 1001.0, atLimit * 0.99, 0, count)));
 
-    const double atLimit = 44100.0 / (1 << 24);  // e = 2^24 exactly
-    EXPECT_TRUE(CheckTransformParams(Grid(44100, 1000.0, 1001.0, atLimit, 0, count), count, 44100));
-    EXPECT_FALSE(
-        CheckTransformParams(Grid(44100, 1000.0, 1001.0, atLimit * 0.99, 0, count), count, 44100));
+    const auto refusedWith = [&](auto edit) {
+        auto p = base;
+        edit(p);
+        return !ok(p);
+    };
+    EXPECT_TRUE(refusedWith([](auto& p) { p.m_startFreq = -1.0; }));
+    EXPECT_TRUE(refusedWith([](auto& p) { p.m_endFreq = 0.0; }));
+    EXPECT_TRUE(refusedWith([](auto& p) { p.m_interval = 0.0; }));  // steps keep their value
+    EXPECT_TRUE(refusedWith([](auto& p) { p.m_steps = 0; }));
+    EXPECT_TRUE(refusedWith([](auto& p) { p.m_steps = std::numeric_limits<std::int32_t>::min(); }));
+    EXPECT_TRUE(refusedWith([](auto& p) { p.m_startFreq = std::nan(""); }));
 }

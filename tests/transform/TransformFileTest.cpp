@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdint>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "app/AnalysisParams.h"
@@ -24,9 +25,10 @@ const std::string kHeader =
     "freq.,transform\r\n";
 const std::string kData = "100.000000,1.500000\r\n100.500000,2.250000\r\n101.000000,0.125000\r\n";
 
-// A valid transform on the grid start + j * interval with the given values.
-void Fill(CTransformData& t, double start, double end, double interval,
-          const std::vector<double>& values) {
+// A valid transform on the grid start + j * interval with the given values; by default the
+// three of kData.
+void Fill(CTransformData& t, double start = 100.0, double end = 101.0, double interval = 0.5,
+          const std::vector<double>& values = {1.5, 2.25, 0.125}) {
     const auto steps = static_cast<std::int32_t>(values.size()) - 1;
     ASSERT_TRUE(t.Allocate(steps, start, end, interval));
     for (std::int32_t j = 0; j <= steps; ++j)
@@ -52,12 +54,13 @@ struct ReadOutcome {
     std::int32_t last = -1;
 };
 
-ReadOutcome ReadBytes(const std::string& bytes, CTransformData& t) {
+ReadOutcome ReadBytes(const std::string& bytes, CTransformData& t,
+                      CScriptedUiServices* seen = nullptr) {
     CTempDir dir;
-    const std::string path = dir.File("t.csv");
-    WriteFileBytes(path, bytes);
-    CScriptedUiServices ui;
-    ui.AnswerOpen(path);
+    WriteFileBytes(dir.File("t.csv"), bytes);
+    CScriptedUiServices own;
+    CScriptedUiServices& ui = seen ? *seen : own;
+    ui.AnswerOpen(dir.File("t.csv"));
     ReadOutcome r{0};
     r.code = ReadTransformFile(ui, t, r.rate, r.first, r.last);
     return r;
@@ -87,9 +90,9 @@ std::vector<std::string> Lines(const std::string& bytes) {
 
 }  // namespace
 
-TEST(TransformFile, PlainFileHoldsHeaderDataAndCrLfLineEnds) {
-    CTransformData t;
-    Fill(t, 100.0, 101.0, 0.5, {1.5, 2.25, 0.125});
+TEST(TransformFile, PlainFileHoldsHeaderDataAndCrLfLineEndsInAnyLocale) {
+    CTransformData t, back;
+    Fill(t);
     CTempDir dir;
     CScriptedUiServices ui;
     ui.AnswerSave(dir.File("out.csv"));
@@ -100,16 +103,11 @@ TEST(TransformFile, PlainFileHoldsHeaderDataAndCrLfLineEnds) {
     EXPECT_EQ(ui.m_fileDialogs[0].filter, "Transform files (.csv)|*.csv|");
     EXPECT_EQ(ui.m_fileDialogs[0].defaultExt, "csv");
     EXPECT_EQ(ui.m_fileDialogs[0].proposedName, "bell");
-}
 
-TEST(TransformFile, FilesAreTheSameUnderAGermanLocale) {
-    CTransformData t;
-    Fill(t, 100.0, 101.0, 0.5, {1.5, 2.25, 0.125});
     const std::string previous = std::setlocale(LC_ALL, nullptr);
     if (std::setlocale(LC_ALL, "de_DE.UTF-8") == nullptr)
         GTEST_SKIP() << "no German locale";
     const std::string written = WriteToBytes(t, Settings());
-    CTransformData back;
     const auto r = ReadBytes(written, back);
     std::setlocale(LC_ALL, previous.c_str());
     EXPECT_EQ(written, kHeader + kData + "\r\n");
@@ -123,40 +121,28 @@ TEST(TransformFile, WrittenPlainFileReadsBack) {
         values[j] = std::fabs(std::sin(j * 0.37)) * 97.3;
     CTransformData t;
     Fill(t, 0.0, 5000.0, 0.5, values);
-    const std::string bytes = WriteToBytes(t, Settings(22050, 1200, 90000));
-
-    CTempDir dir;
-    WriteFileBytes(dir.File("t.csv"), bytes);
     CScriptedUiServices ui;
-    ui.AnswerOpen(dir.File("t.csv"));
     CTransformData back;
-    std::int32_t rate = 0, first = 0, last = 0;
-    ASSERT_EQ(ReadTransformFile(ui, back, rate, first, last), kTransformReadOk);
-    EXPECT_EQ(rate, 22050);
-    EXPECT_EQ(first, 1200);
-    EXPECT_EQ(last, 90000);
-    EXPECT_EQ(back.m_startFreq, 0.0);
-    EXPECT_EQ(back.m_endFreq, 5000.0);
-    EXPECT_EQ(back.m_interval, 0.5);
-    EXPECT_EQ(back.m_steps, 10000);
+    const auto r = ReadBytes(WriteToBytes(t, Settings(22050, 1200, 90000)), back, &ui);
+    ASSERT_EQ(r.code, kTransformReadOk);
+    EXPECT_EQ(std::tuple(r.rate, r.first, r.last), std::tuple(22050, 1200, 90000));
+    EXPECT_EQ(std::tuple(back.m_startFreq, back.m_endFreq, back.m_interval, back.m_steps),
+              std::tuple(0.0, 5000.0, 0.5, 10000));
     for (std::size_t j = 0; j < values.size(); ++j)
         ASSERT_NEAR(back.m_values[j], values[j], 5e-7);
-    EXPECT_TRUE(back.m_valid);
-    EXPECT_TRUE(back.m_smoothedValid);
+    EXPECT_EQ(std::pair(back.m_valid, back.m_smoothedValid), std::pair(true, true));
     EXPECT_NEAR(back.m_maxValue, t.m_maxValue, 5e-7);
     EXPECT_GT(back.m_maxSmoothed, 0.0);
     ASSERT_EQ(ui.m_fileDialogs.size(), 1u);
     EXPECT_FALSE(ui.m_fileDialogs[0].save);
     EXPECT_EQ(ui.m_fileDialogs[0].filter, "Transform files (.csv)|*.csv|");
     EXPECT_EQ(ui.m_fileDialogs[0].defaultExt, "csv");
-    EXPECT_EQ(ui.m_waitCount, 1);
-    EXPECT_EQ(ui.m_waitDepth, 0);
+    EXPECT_EQ(std::pair(ui.m_waitCount, ui.m_waitDepth), std::pair(1, 0));  // one, ended
 
     // Below 200 steps there is no smoothed series, but the transform is valid.
     CTransformData small;
     ASSERT_EQ(ReadBytes(kHeader + kData, small).code, kTransformReadOk);
-    EXPECT_TRUE(small.m_valid);
-    EXPECT_FALSE(small.m_smoothedValid);
+    EXPECT_EQ(std::pair(small.m_valid, small.m_smoothedValid), std::pair(true, false));
     EXPECT_EQ(small.m_maxValue, 2.25);
 }
 
@@ -169,11 +155,9 @@ TEST(TransformFile, RelativeFileIsInCentsFromTheNominal) {
     // Six header lines, one line per value but the one at 0 Hz, the closing empty line.
     ASSERT_EQ(lines.size(), 6u + 4u + 1u);
     EXPECT_EQ(lines[0], "Relative Transforms");
-    EXPECT_EQ(lines[6], "-1200.000000,0.142857");
-    EXPECT_EQ(lines[7], "0.000000,0.285714");
-    EXPECT_EQ(lines[8], "701.955001,0.571429");
-    EXPECT_EQ(lines[9], "1200.000000,0.285714");
-    EXPECT_EQ(lines[10], "");
+    EXPECT_EQ(std::vector(lines.begin() + 6, lines.end()),
+              (std::vector<std::string>{"-1200.000000,0.142857", "0.000000,0.285714",
+                                        "701.955001,0.571429", "1200.000000,0.285714", ""}));
 
     CTransformData fromAbove;
     Fill(fromAbove, 250.0, 1250.0, 250.0, {1.0, 2.0, 4.0, 2.0, 1.0});
@@ -188,42 +172,27 @@ TEST(TransformFile, RelativeFileIsInCentsFromTheNominal) {
 }
 
 TEST(TransformFile, WriterRefusalsCancelAndFailures) {
-    CTransformData t;
-    Fill(t, 100.0, 101.0, 0.5, {1.5, 2.25, 0.125});
+    CTransformData t, none;
+    Fill(t);
+    AnalysisParams inCents = Settings();
+    inCents.m_writeInCents = 1;
     CTempDir dir;
-    {
-        CScriptedUiServices ui;  // cancelled dialog: success, nothing written
-        EXPECT_TRUE(WriteTransformFile(ui, t, Settings(), 0.0));
-        EXPECT_EQ(ui.m_fileDialogs.size(), 1u);
-    }
-    {
-        CScriptedUiServices ui;  // cents without a nominal: refused before the dialog
-        AnalysisParams s = Settings();
-        s.m_writeInCents = 1;
-        EXPECT_FALSE(WriteTransformFile(ui, t, s, 0.0));
-        EXPECT_TRUE(ui.m_fileDialogs.empty());
-    }
-    {
-        CScriptedUiServices ui;  // nothing valid to write
-        CTransformData none;
-        EXPECT_FALSE(WriteTransformFile(ui, none, Settings(), 0.0));
-        EXPECT_TRUE(ui.m_fileDialogs.empty());
-    }
-    {
-        CScriptedUiServices ui;
-        ui.AnswerSave(dir.File("missing/out.csv"));
-        EXPECT_FALSE(WriteTransformFile(ui, t, Settings(), 0.0));
-    }
-    {
-        CScriptedUiServices ui;  // a full disk is a failure, not a success
-        ui.AnswerSave("/dev/full");
-        EXPECT_FALSE(WriteTransformFile(ui, t, Settings(), 0.0));
-    }
+    CScriptedUiServices cancelled, cents, invalid, missing, full;
+    EXPECT_TRUE(WriteTransformFile(cancelled, t, Settings(), 0.0));  // success, nothing written
+    EXPECT_EQ(cancelled.m_fileDialogs.size(), 1u);
+    EXPECT_FALSE(WriteTransformFile(cents, t, inCents, 0.0));  // no nominal: before the dialog
+    EXPECT_TRUE(cents.m_fileDialogs.empty());
+    EXPECT_FALSE(WriteTransformFile(invalid, none, Settings(), 0.0));  // nothing valid to write
+    EXPECT_TRUE(invalid.m_fileDialogs.empty());
+    missing.AnswerSave(dir.File("missing/out.csv"));
+    EXPECT_FALSE(WriteTransformFile(missing, t, Settings(), 0.0));
+    full.AnswerSave("/dev/full");  // a full disk is a failure, not a success
+    EXPECT_FALSE(WriteTransformFile(full, t, Settings(), 0.0));
 }
 
 TEST(TransformFile, LongOrMultiLineWaveNamesStillReadBack) {
     CTransformData t;
-    Fill(t, 100.0, 101.0, 0.5, {1.5, 2.25, 0.125});
+    Fill(t);
     AnalysisParams s = Settings();
     s.m_fileTitle = std::string(100, 'x');
     std::string bytes = WriteToBytes(t, s);
@@ -316,15 +285,14 @@ TEST(TransformFile, ReadResultCodesAndTexts) {
     for (const Case& c : cases)
         EXPECT_EQ(ReadCode(c.bytes), c.code) << c.bytes;
 
-    EXPECT_STREQ(TransformResultText(0), "File read OK");
-    EXPECT_STREQ(TransformResultText(1), "Failed to open file!");
-    EXPECT_STREQ(TransformResultText(2), "No file selected");
-    EXPECT_STREQ(TransformResultText(3), "Not a transform file!");
-    EXPECT_STREQ(TransformResultText(4), "File format error!");
-    EXPECT_STREQ(TransformResultText(5), "Not enough data in file!");
-    for (int code = 6; code <= 9; ++code)
-        EXPECT_STREQ(TransformResultText(code), "Bad data in file!");
-    EXPECT_STREQ(TransformResultText(10), "Bad file!");
+    const char* const texts[] = {"File read OK",       "Failed to open file!",
+                                 "No file selected",   "Not a transform file!",
+                                 "File format error!", "Not enough data in file!",
+                                 "Bad data in file!",  "Bad data in file!",
+                                 "Bad data in file!",  "Bad data in file!",
+                                 "Bad file!"};
+    for (int code = 0; code <= 10; ++code)
+        EXPECT_STREQ(TransformResultText(code), texts[code]) << code;
     EXPECT_STREQ(TransformResultText(-1), "Bad file!");
 
     CTransformData t;
@@ -342,7 +310,7 @@ TEST(TransformFile, ReadResultCodesAndTexts) {
 
 TEST(TransformFile, HeaderFailuresKeepTheTransformHeldDataFailuresDiscardIt) {
     CTransformData t;
-    Fill(t, 100.0, 101.0, 0.5, {1.5, 2.25, 0.125});
+    Fill(t);
     const std::string good = kHeader + kData;
     std::string badGrid = good;
     badGrid.replace(badGrid.find("steps: 2"), 8, "steps: 0");

@@ -1,6 +1,7 @@
 #include <cmath>
 #include <limits>
 #include <memory>
+#include <tuple>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -70,20 +71,16 @@ TEST(TransformViewModel, OpensFittedAndDrawsEachColumnsPeak) {
     v.transform.m_values[21] = -4.0;
     v.partials.AddPartial(105.0, 0, 1, 0, 0, 7);  // value 10
     auto& m = v.Open();
-    EXPECT_EQ(m.m_scale, 1);
-    EXPECT_EQ(m.m_cursorFreq, 100.0);
-    EXPECT_EQ(m.m_amplitude, 2.5);
+    EXPECT_EQ(std::tuple(m.m_scale, m.m_cursorFreq, m.m_amplitude, m.m_highNominal),
+              std::tuple(1, 100.0, 2.5, 250.0));
     EXPECT_EQ(m.m_cursorNote, "G(-1) +35");
-    EXPECT_EQ(m.m_highNominal, 250.0);
     EXPECT_DOUBLE_EQ(m.m_sensitivity, 1.25);
 
     std::vector<PlotColumn> columns;
     m.ComputeColumns(columns);
     ASSERT_EQ(columns.size(), std::size_t(kW - 1));
-    EXPECT_EQ(columns[10].m_y, kH - 190 - 1);
-    EXPECT_TRUE(columns[10].m_partial);
-    EXPECT_EQ(columns[0].m_y, kH - 95 - 1);
-    EXPECT_TRUE(columns[0].m_cursor);
+    EXPECT_EQ(std::pair(columns[10].m_y, columns[10].m_partial), std::pair(kH - 190 - 1, true));
+    EXPECT_EQ(std::pair(columns[0].m_y, columns[0].m_cursor), std::pair(kH - 95 - 1, true));
     EXPECT_FALSE(columns[1].m_cursor || columns[1].m_partial);
     EXPECT_EQ(columns[21].m_y, kH - 1);   // never below zero
     EXPECT_EQ(columns[450].m_y, kH - 1);  // beyond the last value
@@ -91,8 +88,7 @@ TEST(TransformViewModel, OpensFittedAndDrawsEachColumnsPeak) {
     // At 4 values a column from value 2 on, column 2 spans values 10 .. 13 and 105 .. 107 Hz,
     // the upper end excluded.
     v.transform.m_values[13] = 5.0;
-    m.m_scale = 4;
-    m.m_scrollPos = 2;
+    m.m_scale = 4, m.m_scrollPos = 2;
     EXPECT_EQ(m.Column(2).m_y, kH - 190 - 1);
     EXPECT_TRUE(m.Column(2).m_partial);
     v.partials.Clear();
@@ -101,12 +97,10 @@ TEST(TransformViewModel, OpensFittedAndDrawsEachColumnsPeak) {
     EXPECT_TRUE(m.Column(3).m_partial);
 
     // Zoom 20 multiplies the heights; the maximum then runs past the top edge.
-    m.m_scale = 1;
-    m.m_scrollPos = 0;
+    m.m_scale = 1, m.m_scrollPos = 0;
     v.transform.m_values[20] = 0.25;
     m.Zoom(Request::kToEnd);
-    EXPECT_EQ(m.m_zoom, 20);
-    EXPECT_EQ(m.Column(20).m_y, kH - 190 - 1);
+    EXPECT_EQ(std::pair(m.m_zoom, m.Column(20).m_y), std::pair(20, kH - 190 - 1));
     EXPECT_LT(m.Column(10).m_y, 0);
 
     // The fit value rounds to the nearest whole number of values per column.
@@ -124,14 +118,10 @@ TEST(TransformViewModel, CursorTakesTheColumnPeak) {
     auto& m = v.Open();
     ASSERT_EQ(m.m_scale, 3);
     m.SetCursorColumn(4);  // values 12 .. 14
-    EXPECT_EQ(m.m_cursorIndex, 12);
-    EXPECT_EQ(m.m_amplitude, 7.0);
-    EXPECT_EQ(m.m_cursorFreq, 56.5);
-    EXPECT_EQ(m.CursorColumn(), 4);
-    // Nothing above zero: the column's first frequency.
-    m.SetCursorColumn(10);
-    EXPECT_EQ(m.m_amplitude, 0.0);
-    EXPECT_EQ(m.m_cursorFreq, 65.0);
+    EXPECT_EQ(std::tuple(m.m_cursorIndex, m.m_amplitude, m.m_cursorFreq, m.CursorColumn()),
+              std::tuple(12, 7.0, 56.5, 4));
+    m.SetCursorColumn(10);  // nothing above zero: the column's first frequency
+    EXPECT_EQ(std::pair(m.m_amplitude, m.m_cursorFreq), std::pair(0.0, 65.0));
     // Scrolled, the column counts from the scroll position.
     m.Scroll(Request::kToEnd);
     m.SetCursorColumn(700);  // beyond the spin's range: its last column
@@ -140,10 +130,10 @@ TEST(TransformViewModel, CursorTakesTheColumnPeak) {
     // A column past the transform's end stops at the last value.
     View small(300, 700.0);
     small.transform.m_values[300] = 1.0;
-    small.Open().SetCursorColumn(450);
-    EXPECT_EQ(small.model->m_cursorIndex, 300);
-    EXPECT_EQ(small.model->m_cursorFreq, 1000.0);
-    EXPECT_EQ(small.model->m_cursorNote, "B(2) +21");
+    auto& s = small.Open();
+    s.SetCursorColumn(450);
+    EXPECT_EQ(std::tuple(s.m_cursorIndex, s.m_cursorFreq, s.m_cursorNote),
+              std::tuple(300, 1000.0, "B(2) +21"));
 }
 
 TEST(TransformViewModel, ScrollAndZoomStopAtTheirEnds) {
@@ -190,9 +180,8 @@ TEST(TransformViewModel, ScaleRunsItsSequenceAndCentresOnTheCursor) {
         // The cursor's value stays in the middle column, the column starting at a multiple
         // of the scale from the left edge.
         if (m.m_scale <= 100) {
-            EXPECT_EQ(m.m_scrollPos, 50100 - 300 * m.m_scale);
-            EXPECT_EQ(m.m_cursorIndex, 50100);
-            EXPECT_EQ(m.CursorColumn(), 300);
+            EXPECT_EQ(std::tuple(m.m_scrollPos, m.m_cursorIndex, m.CursorColumn()),
+                      std::tuple(50100 - 300 * m.m_scale, 50100, 300));
         }
     }
     EXPECT_EQ(seen, (std::vector<int>{1, 2, 5, 10, 20, 50, 100, 167, 1, 2}));
@@ -201,14 +190,12 @@ TEST(TransformViewModel, ScaleRunsItsSequenceAndCentresOnTheCursor) {
     m.Scroll(Request::kToStart);
     m.SetCursorColumn(3);  // value 6
     m.NextScale();         // 5
-    EXPECT_EQ(m.m_scrollPos, 0);
-    EXPECT_EQ(m.m_cursorIndex, 5);
+    EXPECT_EQ(std::pair(m.m_scrollPos, m.m_cursorIndex), std::pair(0, 5));
     m.Scroll(Request::kToEnd);
     m.SetCursorColumn(599);  // value 99996
     m.NextScale();           // 10
-    EXPECT_EQ(m.m_scrollPos, m.ScrollLimit());
-    EXPECT_EQ(m.m_cursorIndex, 99991);
-    EXPECT_EQ(m.CursorColumn(), 599);
+    EXPECT_EQ(std::tuple(m.m_scrollPos, m.m_cursorIndex, m.CursorColumn()),
+              std::tuple(m.ScrollLimit(), 99991, 599));
 }
 
 TEST(TransformViewModel, WholeValuesFromAnInexactGridAreTakenAsMeant) {
@@ -244,9 +231,8 @@ TEST(TransformViewModel, DoubleClickTogglesThePartialWithinOneHertz) {
     EXPECT_EQ(v.partials.m_count, 0);
     v.model->ToggleAtCursor();
     ASSERT_EQ(v.partials.m_count, 1);
-    EXPECT_EQ(v.partials.m_freq[0], 250.5);
-    EXPECT_EQ(v.partials.m_tailAmp[0], v.transform.m_values[501]);
-    EXPECT_EQ(v.partials.m_note[0], "B(0) +25");
+    EXPECT_EQ(std::tuple(v.partials.m_freq[0], v.partials.m_tailAmp[0], v.partials.m_note[0]),
+              std::tuple(250.5, v.transform.m_values[501], "B(0) +25"));
     // A partial exactly 1 Hz above is out of the toggle's reach: one more is added.
     v.model->SetCursorColumn(499);
     v.model->ToggleAtCursor();
@@ -269,9 +255,7 @@ TEST(TransformViewModel, TableCommandsNameThePartialsAgain) {
     EXPECT_EQ(v.partials.m_cents[2], -884.3);
 
     // Restricted to 600 .. 900 Hz the nominal can only be 750.
-    m.m_restrictNominal = 1;
-    m.m_lowNominal = 600.0;
-    m.m_highNominal = 900.0;
+    m.m_restrictNominal = 1, m.m_lowNominal = 600.0, m.m_highNominal = 900.0;
     m.SetCursorColumn(500);
     m.AddAtCursor();
     EXPECT_EQ(v.partials.m_nominal, 750.0);
@@ -283,8 +267,7 @@ TEST(TransformViewModel, TableCommandsNameThePartialsAgain) {
     m.SetCursorColumn(333);
     m.DeleteAtCursor();
     ASSERT_EQ(v.partials.m_count, 5);
-    EXPECT_EQ(v.partials.m_freq[3], 501.0);
-    EXPECT_EQ(v.partials.m_nominal, 501.0);
+    EXPECT_EQ(std::pair(v.partials.m_freq[3], v.partials.m_nominal), std::pair(501.0, 501.0));
 
     // Find partials with the default slider: the panel's own search, then named.
     ASSERT_TRUE(m.FindPartials());
@@ -298,8 +281,7 @@ TEST(TransformViewModel, TableCommandsNameThePartialsAgain) {
     EXPECT_DOUBLE_EQ(CTransformViewModel::SensitivityFromSlider(0), 0.5);
 
     m.ClearAll();
-    EXPECT_EQ(v.partials.m_count, 0);
-    EXPECT_FALSE(v.partials.m_hasData);
+    EXPECT_EQ(std::pair(int(v.partials.m_count), v.partials.m_hasData), std::pair(0, false));
 
     // Too short to search: refused, the table kept.
     View shortOne(199);
@@ -312,9 +294,8 @@ TEST(TransformViewModel, TableCommandsNameThePartialsAgain) {
 TEST(TransformViewModel, UnusableTransformsDrawNothingAndDoNotFail) {
     View empty;
     auto& e = empty.Open();
-    EXPECT_EQ(e.Column(0).m_y, kH - 1);
     e.SetCursorColumn(10);
-    EXPECT_EQ(e.m_cursorIndex, 0);
+    EXPECT_EQ(std::pair(e.Column(0).m_y, e.m_cursorIndex), std::pair(kH - 1, 0));
     e.NextScale();
     EXPECT_FALSE(e.FindPartials());
     e.ToggleAtCursor();  // at 0 Hz nothing is added

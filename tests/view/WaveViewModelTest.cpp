@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <random>
+#include <utility>
 #include <vector>
 
 #include "app/AnalysisParams.h"
@@ -12,14 +13,13 @@ namespace {
 
 using Mode = CWaveViewModel::AutoScroll;
 using Code = CWaveViewModel::ScrollCode;
+using Sel = std::pair<std::int32_t, std::int32_t>;
 
 // A frame at (10, 20) with a one-pixel border around a 600 x 300 drawing.
 constexpr CWaveViewModel::FrameRect kFrame{10, 20, 612, 322};
 constexpr int kMidY = 150;
 // The x that the press maps to column c (the drawing starts past the border).
-constexpr int PressX(int column) {
-    return kFrame.left + 1 + column;
-}
+constexpr auto PressX = [](int column) { return kFrame.left + 1 + column; };
 
 struct View {
     AnalysisParams params;
@@ -29,6 +29,7 @@ struct View {
     }
     std::int32_t Start() const { return params.m_startSample; }
     std::int32_t End() const { return params.m_endSample; }
+    Sel Selection() const { return {Start(), End()}; }
 };
 
 std::vector<std::int32_t> ScaleSequence(CWaveViewModel& model, int presses) {
@@ -62,10 +63,8 @@ TEST(WaveViewModel, ColumnsHoldTheExtremesOfTheirBlockAndStopAtTheEnd) {
     for (int i = 400; i < 599; ++i)
         EXPECT_TRUE(columns[i].hi == 0 && columns[i].lo == 0) << i;
     // Selected: the columns starting strictly inside the selection.
-    EXPECT_FALSE(columns[10].selected);
-    EXPECT_TRUE(columns[11].selected);
-    EXPECT_TRUE(columns[19].selected);
-    EXPECT_FALSE(columns[20].selected);
+    for (const int i : {10, 11, 19, 20})
+        EXPECT_EQ(columns[i].selected, i == 11 || i == 19) << i;
 
     const std::int16_t single[1] = {-7};
     View one(1);
@@ -74,12 +73,11 @@ TEST(WaveViewModel, ColumnsHoldTheExtremesOfTheirBlockAndStopAtTheEnd) {
     one.model.ComputeColumns(nullptr, columns);  // a store without samples draws nothing
     EXPECT_EQ(columns[0].lo, 0);
 
-    EXPECT_EQ(CWaveViewModel::ValueToY(300, 0), 150);
-    EXPECT_EQ(CWaveViewModel::ValueToY(300, 32767), 0);
-    EXPECT_EQ(CWaveViewModel::ValueToY(300, -32768), 300);
+    for (const auto& [value, y] : {std::pair(0, 150), std::pair(32767, 0), std::pair(-32768, 300)})
+        EXPECT_EQ(CWaveViewModel::ValueToY(300, value), y) << value;
 }
 
-TEST(WaveViewModel, ScaleStepsByTenUntilAScreenfulCoversTheWaveform) {
+TEST(WaveViewModel, ScaleAndScrollStepsStayInsideTheWaveform) {
     View view(50000);
     EXPECT_EQ(ScaleSequence(view.model, 4), (std::vector<std::int32_t>{100, 1, 10, 100, 1}));
 
@@ -90,7 +88,6 @@ TEST(WaveViewModel, ScaleStepsByTenUntilAScreenfulCoversTheWaveform) {
     EXPECT_EQ(longer.model.m_firstSample, 999400);
     longer.model.Scale();
     EXPECT_EQ(longer.model.m_firstSample, 994000);
-    EXPECT_EQ(longer.model.PageSamples(), 6000);
     EXPECT_EQ(ScaleSequence(longer.model, 3).back(), 10000);
     EXPECT_EQ(longer.model.m_firstSample, 0);  // a screenful covers it all
 
@@ -100,24 +97,19 @@ TEST(WaveViewModel, ScaleStepsByTenUntilAScreenfulCoversTheWaveform) {
     const auto seen = ScaleSequence(huge.model, 8);
     EXPECT_EQ(seen[7], 10000000);
     EXPECT_EQ(seen[8], 1);
-}
 
-TEST(WaveViewModel, LineAndPageStepsAreInSamplesAndStopAtTheEnds) {
-    View view(100000);  // page 60000, so the view can start at most at 40000
-    auto& m = view.model;
+    // Line and page steps are in samples; page 60000, so the view starts at most at 40000.
+    View hundred(100000);
     const std::pair<Code, std::int32_t> steps[] = {
         {Code::kLineRight, 20},    {Code::kPageRight, 220}, {Code::kLineLeft, 200},
         {Code::kPageLeft, 0},      {Code::kPageLeft, 0},    {Code::kRightEnd, 40000},
         {Code::kLineRight, 40000}, {Code::kOther, 40000},   {Code::kLineLeft, 39980},
-        {Code::kPageRight, 40000}, {Code::kLeftEnd, 0},
+        {Code::kPageRight, 40000}, {Code::kLeftEnd, 0},     {Code::kThumbTrack, 40000},
     };
     for (const auto& [code, expected] : steps) {
-        m.Scroll(code, 5);
-        EXPECT_EQ(m.m_firstSample, expected) << static_cast<int>(code);
+        hundred.model.Scroll(code, code == Code::kThumbTrack ? 90000 : 5);
+        EXPECT_EQ(hundred.model.m_firstSample, expected) << static_cast<int>(code);
     }
-    m.Scroll(Code::kThumbTrack, 90000);
-    EXPECT_EQ(m.m_firstSample, 40000);
-
     // At 1000 samples a column a page step moves the picture by less than a column.
     View fine(10000000);
     fine.model.m_samplesPerColumn = 1000;
@@ -125,45 +117,37 @@ TEST(WaveViewModel, LineAndPageStepsAreInSamplesAndStopAtTheEnds) {
     EXPECT_EQ(fine.model.m_firstSample, 200);
 }
 
-TEST(WaveViewModel, PressSelectsTwoColumnsOrUpToTheEnd) {
+TEST(WaveViewModel, PressSelectsTwoColumnsOrUpToTheEndAndDragOrdersTheSelection) {
     View view(40000);
     EXPECT_FALSE(view.model.Press(kFrame.left - 1, kMidY));
     EXPECT_FALSE(view.model.Press(PressX(50), kFrame.bottom));
     EXPECT_EQ(view.End(), 0);
-    const struct {
-        int x;
-        std::int32_t start, end;
-    } presses[] = {
-        {PressX(50), 5000, 5200},    {PressX(397), 39700, 39900},
-        {PressX(398), 39800, 40000},  // N - 2 columns: up to the end
-        {PressX(500), 40000, 40000},  // past the waveform
-        {kFrame.left, 0, 200},        // on the border
+    const std::pair<int, Sel> presses[] = {
+        {PressX(50), {5000, 5200}},    {PressX(397), {39700, 39900}},
+        {PressX(398), {39800, 40000}},  // N - 2 columns: up to the end
+        {PressX(500), {40000, 40000}},  // past the waveform
+        {kFrame.left, {0, 200}},        // on the border
     };
-    for (const auto& p : presses) {
-        EXPECT_TRUE(view.model.Press(p.x, kMidY));
-        EXPECT_EQ(view.Start(), p.start) << p.x;
-        EXPECT_EQ(view.End(), p.end) << p.x;
+    for (const auto& [x, selection] : presses) {
+        EXPECT_TRUE(view.model.Press(x, kMidY));
+        EXPECT_EQ(view.Selection(), selection) << x;
         view.model.Release();
     }
-}
 
-TEST(WaveViewModel, DraggingOrdersTheSelectionAndIgnoresAStaleAnchor) {
-    View view(100000);
-    view.model.Scroll(Code::kThumbTrack, 10000);
-    view.model.Press(PressX(100), kMidY);  // anchor 20000
-    EXPECT_FALSE(view.model.Move(kFrame.left + 150, kMidY, true));
-    EXPECT_EQ(view.End(), 25000);  // the end includes the column under the pointer
-    view.model.Move(kFrame.left + 40, kMidY, true);
-    EXPECT_EQ(view.Start(), 14000);
-    EXPECT_EQ(view.End(), 20000);
-    view.model.Move(kFrame.left + 300, kFrame.top - 30, true);  // above: the end stays
-    EXPECT_EQ(view.Start(), 14000);
-    view.model.Release();
-    // Pressed again outside the drawing: a held button drags nothing.
-    view.model.Press(kFrame.left - 5, kMidY);
-    view.model.Move(kFrame.left + 300, kMidY, true);
-    EXPECT_EQ(view.Start(), 14000);
-    EXPECT_EQ(view.End(), 20000);
+    // Dragging orders the selection; a press outside the drawing leaves no stale anchor.
+    View drag(100000);
+    drag.model.Scroll(Code::kThumbTrack, 10000);
+    drag.model.Press(PressX(100), kMidY);  // anchor 20000
+    EXPECT_FALSE(drag.model.Move(kFrame.left + 150, kMidY, true));
+    EXPECT_EQ(drag.End(), 25000);  // the end includes the column under the pointer
+    drag.model.Move(kFrame.left + 40, kMidY, true);
+    EXPECT_EQ(drag.Selection(), Sel(14000, 20000));
+    drag.model.Move(kFrame.left + 300, kFrame.top - 30, true);  // above: the end stays
+    EXPECT_EQ(drag.Start(), 14000);
+    drag.model.Release();
+    drag.model.Press(kFrame.left - 5, kMidY);
+    drag.model.Move(kFrame.left + 300, kMidY, true);
+    EXPECT_EQ(drag.Selection(), Sel(14000, 20000));
 }
 
 TEST(WaveViewModel, DraggingPastTheSidesScrollsAndKeepsTheFarEndAtTheEdge) {
@@ -175,8 +159,7 @@ TEST(WaveViewModel, DraggingPastTheSidesScrollsAndKeepsTheFarEndAtTheEdge) {
     EXPECT_EQ(m.AutoScrollMode(), Mode::kLeft);
     EXPECT_EQ(view.Start(), 1000);
     m.Tick();
-    EXPECT_EQ(view.Start(), 800);
-    EXPECT_EQ(view.End(), 11000);
+    EXPECT_EQ(view.Selection(), Sel(800, 11000));
     for (int i = 0; i < 10; ++i)
         m.Tick();
     EXPECT_EQ(m.m_firstSample, 0);
@@ -215,26 +198,19 @@ TEST(WaveViewModel, SelectionStaysOrderedThroughAnyDrag) {
         auto& m = view.model;
         std::uniform_int_distribution<int> x(-50, 700), y(-30, 360), action(0, 9);
         for (int step = 0; step < 4000; ++step) {
-            switch (action(random)) {
-                case 0:
-                    m.Press(x(random), y(random));
-                    break;
-                case 1:
-                    m.Release();
-                    break;
-                case 2:
-                    m.Scale();
-                    break;
-                case 3:
-                    m.Scroll(static_cast<Code>(action(random) % 9), x(random) * 1000);
-                    break;
-                case 4:
-                case 5:
-                    m.Tick();
-                    break;
-                default:
-                    m.Move(x(random), y(random), true);
-            }
+            const int a = action(random);
+            if (a == 0)
+                m.Press(x(random), y(random));
+            else if (a == 1)
+                m.Release();
+            else if (a == 2)
+                m.Scale();
+            else if (a == 3)
+                m.Scroll(static_cast<Code>(action(random) % 9), x(random) * 1000);
+            else if (a < 6)
+                m.Tick();
+            else
+                m.Move(x(random), y(random), true);
             ASSERT_LE(view.Start(), view.End()) << n << " step " << step;
             ASSERT_GE(view.Start(), 0);
             ASSERT_LE(view.End(), n);

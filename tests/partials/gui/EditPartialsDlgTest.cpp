@@ -1,4 +1,3 @@
-#include <QAccessible>
 #include <QLabel>
 #include <QScreen>
 #include <QtTest>
@@ -9,24 +8,6 @@
 #include "support/gui/DialogTestTools.h"
 
 using Dlg = CEditPartialsDlg;
-
-namespace {
-
-void Click(QPushButton* button) {
-    QTest::mouseClick(button, Qt::LeftButton);
-}
-
-// A bell's lower partials: hum, prime, tierce, quint and nominal of a 500 Hz nominal.
-void FillBell(CPartialData& table) {
-    const double freq[] = {125, 250, 300, 375, 500};
-    const double tail[] = {1, 2, 3, 1, 5};
-    for (int i = 0; i < 5; ++i)
-        table.AddPartial(freq[i], 0, tail[i], 0, 0, CPartialData::kUnnamed);
-    table.m_nominal = table.Classify(false, 0, 0);
-    table.UpdateCentsAndNotes();
-}
-
-}  // namespace
 
 class EditPartialsDlgTest : public QObject {
     Q_OBJECT
@@ -43,6 +24,10 @@ class EditPartialsDlgTest : public QObject {
         [&] { QVERIFY(QTest::qWaitForWindowActive(m_dlg.get())); }();
         return *m_dlg;
     }
+    static void Click(QPushButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
+    QList<double> Freqs(int rows) {
+        return {m_table->m_freq.begin(), m_table->m_freq.begin() + rows};
+    }
     QString Cell(int row, int column) { return m_dlg->m_cells[row][column]->text(); }
     QStringList Names() {
         QStringList names;
@@ -53,14 +38,15 @@ class EditPartialsDlgTest : public QObject {
 
   private slots:
     void init() {
+        m_dlg.reset();  // before what it refers to
         m_ui = std::make_unique<CScriptedUiServices>();
         m_table = std::make_unique<CPartialData>();
-        FillBell(*m_table);
-    }
-    void cleanup() {
-        m_dlg.reset();
-        m_table.reset();
-        m_ui.reset();
+        // A bell's lower partials: hum, prime, tierce, quint and nominal of a 500 Hz nominal.
+        const double freq[] = {125, 250, 300, 375, 500}, tail[] = {1, 2, 3, 1, 5};
+        for (int i = 0; i < 5; ++i)
+            m_table->AddPartial(freq[i], 0, tail[i], 0, 0, CPartialData::kUnnamed);
+        m_table->m_nominal = m_table->Classify(false, 0, 0);
+        m_table->UpdateCentsAndNotes();
     }
 
     void showsTheTableWithItsNamesNotesAndReference() {
@@ -90,7 +76,7 @@ class EditPartialsDlgTest : public QObject {
         QCOMPARE(m_dlg->m_nominalNoteEdit->text(), QStringLiteral("C(2) -47"));
     }
 
-    void recalcIgnoresRowsBeyondThoseInUseAndOkSortsThemIn() {
+    void recalcIgnoresRowsBeyondThoseInUseOkSortsThemInAndDropsGaps() {
         Dlg& dlg = Open();
         Type(dlg.m_cells[10][Dlg::kFreq], "400");
         Type(dlg.m_cells[10][Dlg::kTail], "9");
@@ -103,28 +89,22 @@ class EditPartialsDlgTest : public QObject {
         QCOMPARE(dlg.result(), int(QDialog::Accepted));
         QVERIFY(!dlg.isVisible());
         QCOMPARE(m_table->m_count, 6);
-        const double sorted[] = {125, 250, 300, 375, 400, 500};
-        for (int i = 0; i < 6; ++i)
-            QCOMPARE(m_table->m_freq[i], sorted[i]);
-        QCOMPARE(m_table->m_freq[10], 0.0);
+        QCOMPARE(Freqs(11), QList<double>({125, 250, 300, 375, 400, 500, 0, 0, 0, 0, 0}));
         QCOMPARE(m_table->m_tailAmp[4], 9.0);
         QCOMPARE(m_table->PartialName(5), std::string("nominal"));
         QCOMPARE(Cell(4, Dlg::kFreq), QStringLiteral("400"));
-    }
 
-    void okDropsZeroAndRepeatedRowsAndClosesTheGaps() {
-        Dlg& dlg = Open();
-        Type(dlg.m_cells[1][Dlg::kFreq], "0");
-        Type(dlg.m_cells[3][Dlg::kFreq], "300");
-        Type(dlg.m_cells[3][Dlg::kSplash], "7");
-        Click(dlg.m_okButton);
+        // OK drops zero and repeated rows and closes the gaps.
+        init();
+        Open();
+        Type(m_dlg->m_cells[1][Dlg::kFreq], "0");
+        Type(m_dlg->m_cells[3][Dlg::kFreq], "300");
+        Type(m_dlg->m_cells[3][Dlg::kSplash], "7");
+        Click(m_dlg->m_okButton);
         QCOMPARE(m_table->m_count, 3);
-        QCOMPARE(m_table->m_freq[0], 125.0);
-        QCOMPARE(m_table->m_freq[1], 300.0);
+        QCOMPARE(Freqs(4), QList<double>({125, 300, 500, 0}));
         QCOMPARE(m_table->m_tailAmp[1], 3.0);  // the first of the two 300 Hz rows
         QCOMPARE(m_table->m_splashAmp[1], 0.0);
-        QCOMPARE(m_table->m_freq[2], 500.0);
-        QCOMPARE(m_table->m_freq[3], 0.0);
     }
 
     void recalcLooksForTheNominalWithinOneHertzOfTheTypedOne() {
@@ -151,37 +131,13 @@ class EditPartialsDlgTest : public QObject {
         QCOMPARE(dlg.m_nominalNoteEdit->text(), QStringLiteral(" "));
     }
 
-    void clearEmptiesTheTableAndClosingKeepsItEmpty() {
-        m_table->m_aRef = 435.0;
-        m_table->m_germanNames = 1;
-        Dlg& dlg = Open();
-        Type(dlg.m_cells[0][Dlg::kFreq], "130");
-        Click(dlg.m_clearButton);
-        QCOMPARE(Cell(0, Dlg::kFreq), QStringLiteral("0"));
-        QCOMPARE(Cell(0, Dlg::kPartial), QString());
-        QCOMPARE(Cell(4, Dlg::kCents), QStringLiteral("0"));
-        QCOMPARE(dlg.m_nominalEdit->text(), QStringLiteral("0"));
-        QTest::keyClick(&dlg, Qt::Key_Escape);
-        QCOMPARE(dlg.result(), int(QDialog::Rejected));
-        QCOMPARE(m_table->m_count, 0);
-        QCOMPARE(m_table->m_freq[0], 0.0);
-        QCOMPARE(m_table->m_nominal, 0.0);
-        QVERIFY(!m_table->m_hasData);
-        QCOMPARE(m_table->m_aRef, 435.0);
-        QCOMPARE(m_table->m_germanNames, 1);
-    }
-
     void noiseAloneIsEnoughToSynthesiseFrom() {
-        struct Case {
-            int field;  // index into the noise edits
-            bool hasData;
-        };
-        for (const Case c : {Case{0, true}, Case{1, true}, Case{2, false}, Case{3, false}}) {
+        for (const int field : {0, 1, 2, 3}) {  // splash and tail amplitudes count
             m_table = std::make_unique<CPartialData>();
             Dlg& dlg = Open();
-            Type(dlg.m_noiseEdits[c.field], "0.5");
+            Type(dlg.m_noiseEdits[field], "0.5");
             Click(dlg.m_okButton);
-            QCOMPARE(m_table->m_hasData, c.hasData);
+            QCOMPARE(m_table->m_hasData, field < 2);
             QCOMPARE(m_table->m_count, 0);
         }
         QCOMPARE(m_table->m_noiseDecay, 0.5);
@@ -217,7 +173,7 @@ class EditPartialsDlgTest : public QObject {
         QCOMPARE(m_table->m_freq[0], 120.0);
     }
 
-    void escapeAndTheCloseBoxDiscardWhatWasTypedSinceTheLastButton() {
+    void escapeAndTheCloseBoxDiscardWhatWasTypedSinceTheLastButtonOrClear() {
         const CPartialData before = *m_table;
         for (bool closeBox : {false, true}) {
             Dlg& dlg = Open();
@@ -240,9 +196,26 @@ class EditPartialsDlgTest : public QObject {
         Type(dlg.m_cells[0][Dlg::kFreq], "130");
         QTest::keyClick(&dlg, Qt::Key_Escape);
         QCOMPARE(m_table->m_count, 6);
-        QCOMPARE(m_table->m_freq[0], 125.0);
-        QCOMPARE(m_table->m_freq[4], 400.0);
-        QCOMPARE(m_table->m_freq[10], 0.0);
+        QCOMPARE(Freqs(11), QList<double>({125, 250, 300, 375, 400, 500, 0, 0, 0, 0, 0}));
+
+        // Clear is a button too: closing keeps the table empty, with its reference and names.
+        m_table->m_aRef = 435.0;
+        m_table->m_germanNames = 1;
+        Open();
+        Type(m_dlg->m_cells[0][Dlg::kFreq], "130");
+        Click(m_dlg->m_clearButton);
+        QCOMPARE(Cell(0, Dlg::kFreq), QStringLiteral("0"));
+        QCOMPARE(Cell(0, Dlg::kPartial), QString());
+        QCOMPARE(Cell(4, Dlg::kCents), QStringLiteral("0"));
+        QCOMPARE(m_dlg->m_nominalEdit->text(), QStringLiteral("0"));
+        QTest::keyClick(m_dlg.get(), Qt::Key_Escape);
+        QCOMPARE(m_dlg->result(), int(QDialog::Rejected));
+        QCOMPARE(m_table->m_count, 0);
+        QCOMPARE(m_table->m_freq[0], 0.0);
+        QCOMPARE(m_table->m_nominal, 0.0);
+        QVERIFY(!m_table->m_hasData);
+        QCOMPARE(m_table->m_aRef, 435.0);
+        QCOMPARE(m_table->m_germanNames, 1);
     }
 
     void everyControlIsNamedAndReachableByKeyboard() {

@@ -1,5 +1,3 @@
-#include <QAccessible>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QtTest>
@@ -11,18 +9,6 @@
 #include "support/gui/ModalAnswer.h"
 #include "view/gui/WaveViewDlg.h"
 #include "wave/WaveData.h"
-
-namespace {
-
-// Whether a pixel column of the drawing holds any pixel of this colour.
-bool ColumnHas(const QImage& image, int x, const QColor& colour) {
-    for (int y = 0; y < image.height(); ++y)
-        if (image.pixelColor(x, y) == colour)
-            return true;
-    return false;
-}
-
-}  // namespace
 
 class WaveViewDlgTest : public QObject {
     Q_OBJECT
@@ -41,13 +27,20 @@ class WaveViewDlgTest : public QObject {
         m_wave.m_sampleCount = count;
         m_wave.m_state = CWaveData::kFromFile;
     }
-
+    QString Selection() const {
+        return QStringLiteral("%1-%2").arg(m_params.m_startSample).arg(m_params.m_endSample);
+    }
+    static bool ColumnHas(const QImage& image, int x, const QColor& colour) {
+        for (int y = 0; y < image.height(); ++y)
+            if (image.pixelColor(x, y) == colour)
+                return true;
+        return false;
+    }
     // The dialog point over drawing column c, for a press (which counts from the border).
     static QPoint At(const CWaveViewDlg& dlg, int column) {
         const QRect frame = dlg.m_frame->geometry();
         return {frame.left() + 1 + column, frame.center().y()};
     }
-
     static void Drag(CWaveViewDlg& dlg, QPoint from, QPoint to) {
         QTest::mousePress(&dlg, Qt::LeftButton, {}, from);
         QTest::mouseMove(&dlg, to);
@@ -60,7 +53,7 @@ class WaveViewDlgTest : public QObject {
         Load(100000);
     }
 
-    void pressDragAndReleaseSelectAndPaintTheSelectionRed() {
+    void dragSelectsPaintsRedAndPastTheLeftSideScrolls() {
         CWaveViewDlg dlg(m_wave, m_params, m_ui);
         dlg.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dlg));
@@ -68,10 +61,8 @@ class WaveViewDlgTest : public QObject {
         Drag(dlg, At(dlg, 100), At(dlg, 149));  // the move's end includes its column
         QTest::mouseRelease(&dlg, Qt::LeftButton, {}, At(dlg, 149));
         QVERIFY(!dlg.Model().Dragging());
-        QCOMPARE(m_params.m_startSample, 10000);
-        QCOMPARE(m_params.m_endSample, 15000);
-        QCOMPARE(dlg.m_selStartEdit->text(), QStringLiteral("10000"));
-        QCOMPARE(dlg.m_selEndEdit->text(), QStringLiteral("15000"));
+        QCOMPARE(Selection(), QStringLiteral("10000-15000"));
+        QCOMPARE(dlg.m_selStartEdit->text() + '-' + dlg.m_selEndEdit->text(), Selection());
 
         const QImage& image = dlg.Image();
         QCOMPARE(image.size(), QSize(600, 300));
@@ -84,11 +75,21 @@ class WaveViewDlgTest : public QObject {
         QCOMPARE(image.pixelColor(300, 5), QColor(Qt::white));
 
         // A drag begun off the drawing leaves the selection alone.
-        QTest::mousePress(&dlg, Qt::LeftButton, {}, QPoint(2, 2));
-        QTest::mouseMove(&dlg, At(dlg, 400));
+        Drag(dlg, QPoint(2, 2), At(dlg, 400));
         QTest::mouseRelease(&dlg, Qt::LeftButton, {}, At(dlg, 400));
-        QCOMPARE(m_params.m_startSample, 10000);
-        QCOMPARE(m_params.m_endSample, 15000);
+        QCOMPARE(Selection(), QStringLiteral("10000-15000"));
+
+        // Past the left side it scrolls until the pointer is back over the drawing's span.
+        dlg.m_scrollBar->setSliderPosition(10000);
+        const QRect frame = dlg.m_frame->geometry();
+        Drag(dlg, At(dlg, 100), QPoint(frame.left() - 3, frame.center().y()));
+        QVERIFY(dlg.AutoScrollRunning());
+        QTRY_VERIFY(dlg.Model().m_firstSample <= 9600);
+        QCOMPARE(Selection(), QStringLiteral("%1-20000").arg(dlg.Model().m_firstSample));
+        QCOMPARE(dlg.m_scrollBar->value(), dlg.Model().m_firstSample);
+        QTest::mouseMove(&dlg, QPoint(frame.center().x(), frame.top() - 4));
+        QVERIFY(!dlg.AutoScrollRunning());
+        QTest::mouseRelease(&dlg, Qt::LeftButton, {}, QPoint(frame.center().x(), 2));
     }
 
     void closingByTheCloseBoxKeepsTheSelection() {
@@ -103,8 +104,7 @@ class WaveViewDlgTest : public QObject {
         QTest::mouseRelease(&dlg, Qt::LeftButton);
         QCOMPARE(answers.Titles(),
                  std::vector<QString>{QStringLiteral("Waveform - use mouse to select region")});
-        QCOMPARE(m_params.m_startSample, 1000);
-        QCOMPARE(m_params.m_endSample, 3100);
+        QCOMPARE(Selection(), QStringLiteral("1000-3100"));
         QVERIFY(!dlg.Model().Dragging());
     }
 
@@ -136,29 +136,7 @@ class WaveViewDlgTest : public QObject {
         QTest::mouseClick(dlg.m_scaleButton, Qt::LeftButton);  // 100: all of it fits
         QCOMPARE(dlg.m_positionEdit->text(), QStringLiteral("0"));
         QCOMPARE(bar->maximum(), 0);
-    }
 
-    void draggingPastTheLeftSideScrollsUntilThePointerComesBack() {
-        CWaveViewDlg dlg(m_wave, m_params, m_ui);
-        dlg.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&dlg));
-        dlg.m_scrollBar->setSliderPosition(10000);
-        const QRect frame = dlg.m_frame->geometry();
-        Drag(dlg, At(dlg, 100), QPoint(frame.left() - 3, frame.center().y()));
-        QVERIFY(dlg.AutoScrollRunning());
-        QTRY_VERIFY(dlg.Model().m_firstSample <= 9600);
-        QCOMPARE(m_params.m_startSample, dlg.Model().m_firstSample);
-        QCOMPARE(m_params.m_endSample, 20000);
-        QCOMPARE(dlg.m_scrollBar->value(), dlg.Model().m_firstSample);
-
-        // Back over the drawing's span (here above it): the scrolling stops.
-        QTest::mouseMove(&dlg, QPoint(frame.center().x(), frame.top() - 4));
-        QVERIFY(!dlg.AutoScrollRunning());
-        QTest::mouseRelease(&dlg, Qt::LeftButton, {}, QPoint(frame.center().x(), 2));
-    }
-
-    void everyControlHasItsNameAndTakesTheKeyboard() {
-        CWaveViewDlg dlg(m_wave, m_params, m_ui);
         const std::pair<QWidget*, const char*> named[] = {
             {dlg.m_positionEdit, "Position:"},    {dlg.m_selStartEdit, "Seln. Start"},
             {dlg.m_selEndEdit, "Seln. End"},      {dlg.m_scaleEdit, "Samples per column"},
