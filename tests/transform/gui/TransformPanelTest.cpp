@@ -141,13 +141,10 @@ class TransformPanelTest : public QObject {
             int startSample, endSample;
             bool accepted;
         };
+        // The boundaries themselves are the model's tests; here: the panel's answers.
         const Case cases[] = {
-            {"0", "12500.125", "0.125", 0, 44100, true},  // 100001 steps
-            {"0", "12500.25", "0.125", 0, 44100, false},  // 100002 steps
-            {"0", "22050", "1", 0, 44100, true},          // exactly half the rate
-            {"0", "22050.5", "0.5", 0, 44100, false},
-            {"0", "5000", "0.5", 0, 44101, false},  // one past the samples
-            {"0", "5000", "0.5", 100, 100, false},
+            {"0", "12500.125", "0.125", 0, 44100, true},     // 100001 steps
+            {"0", "12500.25", "0.125", 0, 44100, false},     // 100002 steps
             {"0", "5000", "0.5", -1, 44100, false},          // before the first sample
             {"4999.99", "5000", "0.0001", 0, 44100, false},  // a gigabyte FFT
         };
