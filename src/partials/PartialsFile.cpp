@@ -6,6 +6,7 @@
 
 #include "partials/PartialData.h"
 #include "platform/NumberText.h"
+#include "platform/TextFile.h"
 #include "platform/UiServices.h"
 #include "transform/TextScan.h"
 
@@ -74,28 +75,10 @@ double NumberAfter(std::string_view line, std::size_t colon) {
     return ScanReal(line).value_or(0.0);
 }
 
-// A title with a line break in it would end the line early and spoil the file.
-std::string OneLine(std::string text) {
-    for (char& c : text)
-        if (c == '\r' || c == '\n')
-            c = ' ';
-    return text;
-}
-
 // The header lines are read back through a buffer that holds 77 characters and the line
 // end; a longer line 2 would be split and the program could not read its own file. The
 // title is the one part of it nothing reads back, so it gives way, cut between characters.
 constexpr std::size_t kHeaderLineRoom = 77;
-
-std::string FitTitle(const std::string& title, std::size_t otherChars) {
-    const std::size_t room = otherChars < kHeaderLineRoom ? kHeaderLineRoom - otherChars : 0;
-    if (title.size() <= room)
-        return title;
-    std::size_t cut = room;
-    while (cut > 0 && (static_cast<unsigned char>(title[cut]) & 0xC0) == 0x80)
-        --cut;
-    return title.substr(0, cut);
-}
 
 }  // namespace
 
@@ -205,7 +188,9 @@ bool CPartialData::FormatPartials(std::FILE* file, const std::string& title) con
                              PitchReferenceText(m_aRef) + ", " +
                              (m_germanNames == 1 ? "German names" : "");
     const std::string prefix = "wave file is ";
-    text += prefix + FitTitle(OneLine(title), prefix.size() + rest.size()) + rest + "\r\n";
+    const std::size_t used = prefix.size() + rest.size();
+    text += prefix + FitOnOneLine(title, used < kHeaderLineRoom ? kHeaderLineRoom - used : 0) +
+            rest + "\r\n";
     text += "Freq., Splash Amp., Tail Amp., Attack, Decay, Cents, Partial, Note\r\n";
     for (int i = 0; i < m_count; ++i) {
         text += FormatFixed6(m_freq[i]) + ',' + FormatFixed6(m_splashAmp[i]) + ',' +

@@ -10,6 +10,7 @@
 
 #include "app/AnalysisParams.h"
 #include "platform/NumberText.h"
+#include "platform/TextFile.h"
 #include "platform/UiServices.h"
 #include "transform/TextScan.h"
 #include "transform/TransformData.h"
@@ -23,33 +24,14 @@ constexpr double kFrequencyTolerance = 0.01;  // Hz
 // Cents from a frequency ratio r: ln r * 1200 / ln 2.
 constexpr double kCentsPerLn = 1731.234049066756;
 
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
-
 std::string IntText(std::int64_t value) {
     char buffer[24];
     const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
     return std::string(buffer, result.ptr);
 }
 
-// The waveform's name as line 2 carries it: on one line, and short enough for the reader's
-// line buffer, so that a long name never makes the file unreadable. A name is cut only
-// between characters of its UTF-8 text.
-std::string WaveNameForHeader(const std::string& title) {
-    const std::size_t room = CTextLineReader::kLineBuffer - 2 - kWaveFilePrefix.size();
-    std::string name;
-    for (char c : title)
-        name.push_back(c == '\r' || c == '\n' ? ' ' : c);
-    if (name.size() > room) {
-        std::size_t cut = room;
-        while (cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80)
-            --cut;
-        name.resize(cut);
-    }
-    return name;
-}
+// Room for the waveform's name on line 2 within the reader's line buffer.
+constexpr std::size_t kWaveNameRoom = CTextLineReader::kLineBuffer - 2 - kWaveFilePrefix.size();
 
 std::string FormatTransform(const CTransformData& transform, const AnalysisParams& settings,
                             double nominal, bool inCents) {
@@ -57,7 +39,9 @@ std::string FormatTransform(const CTransformData& transform, const AnalysisParam
     std::string text;
     text.reserve(static_cast<std::size_t>(transform.m_steps + 1) * 28 + 256);
     text.append(inCents ? kRelativeTitle : kPlainTitle).append(kEnd);
-    text.append(kWaveFilePrefix).append(WaveNameForHeader(settings.m_fileTitle)).append(kEnd);
+    text.append(kWaveFilePrefix)
+        .append(FitOnOneLine(settings.m_fileTitle, kWaveNameRoom))
+        .append(kEnd);
     text.append("sample rate: ").append(IntText(settings.m_sampleRate)).append(kEnd);
     text.append("start freq: ").append(FormatFixed6(transform.m_startFreq));
     text.append(", end freq: ").append(FormatFixed6(transform.m_endFreq));

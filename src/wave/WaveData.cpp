@@ -9,18 +9,10 @@
 #include <new>
 #include <vector>
 
+#include "platform/TextFile.h"
 #include "platform/UiServices.h"
 
 namespace {
-
-// Closes the file on every way out of a read.
-struct FileCloser {
-    void operator()(std::FILE* file) const {
-        if (file)
-            std::fclose(file);
-    }
-};
-using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
 std::uint32_t LittleEndian32(const unsigned char* bytes) {
     return bytes[0] | (bytes[1] << 8) | (bytes[2] << 16) |

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdio>
+#include <memory>
+#include <string>
+
+// A file that closes itself on every way out.
+struct FileCloser {
+    void operator()(std::FILE* file) const {
+        if (file)
+            std::fclose(file);
+    }
+};
+using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
+
+// A name as one header line carries it when the line is read back through a fixed buffer:
+// line breaks become spaces, and a name longer than `room` bytes is cut between characters
+// of its UTF-8 text, so the program can always read its own files.
+std::string FitOnOneLine(const std::string& text, std::size_t room);
