@@ -7,8 +7,8 @@
 #include "partials/PartialData.h"
 #include "platform/NumberText.h"
 #include "platform/TextFile.h"
+#include "platform/TextScan.h"
 #include "platform/UiServices.h"
-#include "transform/TextScan.h"
 
 namespace {
 
@@ -110,12 +110,10 @@ std::int16_t CPartialData::ReadPartialsFile(CUiServices& ui) {
     std::error_code ec;
     if (std::filesystem::is_directory(*path, ec))
         return kOpenFailed;
-    std::FILE* file = std::fopen(path->c_str(), "rb");
-    if (file == nullptr)
+    FilePtr file(std::fopen(path->c_str(), "rb"));
+    if (!file)
         return kOpenFailed;
-    const std::int16_t result = ParsePartials(file);
-    std::fclose(file);
-    return result;
+    return ParsePartials(file.get());
 }
 
 std::int16_t CPartialData::ParsePartials(std::FILE* file) {
@@ -174,12 +172,7 @@ bool CPartialData::WritePartialsFile(CUiServices& ui, const std::string& title) 
     const auto path = ui.GetSaveFileName(kFilter, "par", title);
     if (!path)
         return true;
-    std::FILE* file = std::fopen(path->c_str(), "wb");
-    if (file == nullptr)
-        return false;
-    const bool written = FormatPartials(file, title);
-    const bool closed = std::fclose(file) == 0;
-    return written && closed;
+    return WriteFile(*path, [&](std::FILE* file) { return FormatPartials(file, title); });
 }
 
 bool CPartialData::FormatPartials(std::FILE* file, const std::string& title) const {

@@ -12,3 +12,12 @@ std::string FitOnOneLine(const std::string& text, std::size_t room) {
     }
     return line;
 }
+
+bool WriteFile(const std::string& path, const std::function<bool(std::FILE*)>& write) {
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (file == nullptr)
+        return false;
+    const bool written = write(file);
+    const bool closed = std::fclose(file) == 0;
+    return written && closed;
+}

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -18,3 +19,8 @@ using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 // line breaks become spaces, and a name longer than `room` bytes is cut between characters
 // of its UTF-8 text, so the program can always read its own files.
 std::string FitOnOneLine(const std::string& text, std::size_t room);
+
+// Creates or truncates the file at path, lets write fill it, and closes it. False when the
+// file cannot be created, write reports a failure, or the close fails: a full disk often
+// shows only when the last buffer is flushed.
+bool WriteFile(const std::string& path, const std::function<bool(std::FILE*)>& write);

@@ -11,8 +11,8 @@
 #include "app/AnalysisParams.h"
 #include "platform/NumberText.h"
 #include "platform/TextFile.h"
+#include "platform/TextScan.h"
 #include "platform/UiServices.h"
-#include "transform/TextScan.h"
 #include "transform/TransformData.h"
 
 namespace {
@@ -212,13 +212,9 @@ bool WriteTransformFile(CUiServices& ui, const CTransformData& transform,
         return true;
 
     const std::string text = FormatTransform(transform, settings, nominal, inCents);
-    std::FILE* raw = std::fopen(path->c_str(), "wb");
-    if (raw == nullptr)
-        return false;
-    // A full disk shows only in the write or the close.
-    const bool written = std::fwrite(text.data(), 1, text.size(), raw) == text.size();
-    const bool closed = std::fclose(raw) == 0;
-    return written && closed;
+    return WriteFile(*path, [&](std::FILE* file) {
+        return std::fwrite(text.data(), 1, text.size(), file) == text.size();
+    });
 }
 
 std::int16_t ReadTransformFile(CUiServices& ui, CTransformData& transform, std::int32_t& sampleRate,

@@ -223,12 +223,7 @@ bool CWaveData::WriteWaveFile(CUiServices& ui) {
     if (!path)
         return true;
 
-    FilePtr file(std::fopen(path->c_str(), "wb"));
-    if (!file)
-        return false;
-    const bool written = WriteWav(file.get());
-    // Closing flushes the last buffer: a full disk shows up here.
-    if (std::fclose(file.release()) != 0 || !written)
+    if (!WriteFile(*path, [this](std::FILE* file) { return WriteWav(file); }))
         return false;
     m_fileName = *path;
     m_state = kFromFile;

@@ -17,8 +17,7 @@ void CFieldExchange::AddCheck(QAbstractButton* box, std::int32_t* value) {
 }
 
 void CFieldExchange::AddText(QLineEdit* edit, const std::string* value) {
-    m_fields.push_back(
-        {Kind::kText, edit, const_cast<std::string*>(value), std::nullopt, std::nullopt});
+    m_fields.push_back({Kind::kText, edit, nullptr, std::nullopt, std::nullopt, value});
 }
 
 std::string CFieldExchange::RangePrompt(double min, double max) {
@@ -97,7 +96,7 @@ void CFieldExchange::Show() {
                 break;
             case Kind::kText: {
                 auto* edit = static_cast<QLineEdit*>(field.control);
-                const auto text = QString::fromStdString(*static_cast<std::string*>(field.value));
+                const auto text = QString::fromStdString(*field.text);
                 if (edit->text() != text)
                     edit->setText(text);
                 break;

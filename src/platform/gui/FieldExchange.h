@@ -42,8 +42,9 @@ class CFieldExchange {
     struct Field {
         Kind kind;
         QWidget* control;
-        void* value;
+        void* value;  // the int, double or check value read into
         std::optional<double> min, max;
+        const std::string* text = nullptr;  // a shown-only text
     };
     void Fail(const Field& field, const std::string& prompt, Prompt mode);
 

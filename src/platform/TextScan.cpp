@@ -1,4 +1,4 @@
-#include "transform/TextScan.h"
+#include "platform/TextScan.h"
 
 #include <charconv>
 #include <cmath>
