@@ -11,7 +11,6 @@
 #include <thread>
 #include <vector>
 
-#include "app/AnalysisParams.h"
 #include "transform/TransformData.h"
 
 namespace {
@@ -48,13 +47,14 @@ std::vector<std::int16_t> Recording(std::int32_t rate, std::int32_t seconds) {
 void Run(const Case& c) {
     constexpr std::int32_t kRate = 44100;
     const auto samples = Recording(kRate, c.seconds);
-    AnalysisParams p;
+    TransformRequest p;
     p.m_sampleRate = kRate;
     p.m_startFreq = c.start;
     p.m_endFreq = c.end;
     p.m_interval = c.interval;
     p.m_startSample = 0;
     p.m_endSample = static_cast<std::int32_t>(samples.size());
+    p.RecomputeSteps();
     const auto steps = CheckTransformParams(p, p.m_endSample, kRate);
     if (!steps) {
         std::printf("%s: refused by the panel's checks\n", c.name);

@@ -13,7 +13,7 @@
 
 #include "partials/PartialData.h"
 #include "transform/TransformData.h"
-#include "transform/TransformViewModel.h"
+#include "view/TransformViewModel.h"
 
 namespace {
 
@@ -60,7 +60,7 @@ int main() {
     for (int p = 1; p <= 25; ++p)
         partials.AddPartial(transform.FrequencyAt(p * 3900), 0, 1000.0 / p, 0, 0, 7);
 
-    CTransformViewModel model(transform, partials, 440.0, 0);
+    CTransformViewModel model(transform, partials, NoteNaming{});
     model.Open(kWidth, kHeight);
     std::printf("100001 steps, plot %d x %d, largest scale %d values a column\n", kWidth, kHeight,
                 model.m_maxScale);
@@ -88,7 +88,7 @@ int main() {
     for (int i = 0; i < 30 && model.m_scale != 1; ++i)
         model.NextScale();
     time("columns at scale 1", [&](int r) {
-        model.Scroll(CTransformViewModel::ScrollRequest::kThumbTrack, r * 400);
+        model.Scroll(ScrollRequest::kThumbTrack, r * 400);
         model.ComputeColumns(columns);
         sink += columns[kWidth / 2].m_y;
     });

@@ -12,8 +12,8 @@
 #include <numbers>
 #include <vector>
 
-#include "app/AnalysisParams.h"
 #include "view/WaveViewModel.h"
+#include "wave/SampleRange.h"
 
 namespace {
 
@@ -60,7 +60,7 @@ void Time(const char* name, CWaveViewModel& model, const std::vector<std::int16_
 
 int main() {
     const auto samples = Recording();
-    AnalysisParams params;
+    SampleRange params;
     params.m_startSample = static_cast<std::int32_t>(samples.size() / 4);
     params.m_endSample = static_cast<std::int32_t>(samples.size() / 2);
     CWaveViewModel model(static_cast<std::int32_t>(samples.size()), params);

@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "platform/Cents.h"
+
 namespace {
 
 constexpr const char* kEnglishNames[12] = {"C",  "Db", "D",  "Eb", "E",  "F",
@@ -11,12 +13,10 @@ constexpr const char* kGermanNames[12] = {"C",  "Db", "D",  "Eb", "E", "F",
 
 // 2^(-45/12): from the reference A down to the C three octaves and a major sixth below it.
 constexpr double kLowestCFactor = 0.07432544468767;
-// 1200 / ln 2: a frequency ratio's natural logarithm in cents.
-constexpr double kCentsPerLn = 1731.234049066756;
 
 }  // namespace
 
-std::string NoteName(double aRef, double freq, std::int32_t germanNames) {
+std::string NoteName(double aRef, double freq, bool germanNames) {
     const double base = aRef * kLowestCFactor;
     // Written so that NaN on either side also ends here: nothing below takes an integer
     // part of a value that is not a finite, modest number.
@@ -38,7 +38,7 @@ std::string NoteName(double aRef, double freq, std::int32_t germanNames) {
     const double deviation = inOctave - 100.0 * semitone;
     const int wholeCents = static_cast<int>(std::floor(deviation + 0.5));
 
-    std::string text = germanNames == 1 ? kGermanNames[semitone] : kEnglishNames[semitone];
+    std::string text = germanNames ? kGermanNames[semitone] : kEnglishNames[semitone];
     text += '(';
     text += std::to_string(octave - 2);
     text += ')';

@@ -4,13 +4,7 @@
 #include <cmath>
 
 #include "partials/NoteName.h"
-
-namespace {
-
-// 12000 / ln 2: a frequency ratio's natural logarithm in tenths of a cent.
-constexpr double kTenthCentsPerLn = 17312.34049066756;
-
-}  // namespace
+#include "platform/Cents.h"
 
 CPartialData::CPartialData()
     : m_partialNames{"hum", "prime", "tierce", "nominal", "superquint", "oct. nom.", "quint",
@@ -186,7 +180,7 @@ void CPartialData::UpdateCentsAndNotes() {
     }
 }
 
-std::string CPartialData::NoteName(double freq, std::int32_t germanNames) const {
+std::string CPartialData::NoteName(double freq, bool germanNames) const {
     return ::NoteName(m_aRef, freq, germanNames);
 }
 

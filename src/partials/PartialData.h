@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <string>
 
+#include "partials/NoteNaming.h"
+
 class CTransformData;
 class CUiServices;
 
@@ -15,7 +17,7 @@ class CUiServices;
 //
 // Rows 0 .. m_count - 1 hold strictly increasing, non-zero frequencies. The Edit Partials
 // dialog writes the 25 rows in place and may break that order until it calls Rebuild.
-class CPartialData {
+class CPartialData : public NoteNaming {
   public:
     static constexpr int kMaxPartials = 25;
     static constexpr int kNameCount = 13;
@@ -30,6 +32,11 @@ class CPartialData {
     static constexpr std::int16_t kQuint = 6;
     static constexpr std::int16_t kUnnamed = 7;
     static constexpr std::int16_t kI7 = 8;
+
+    // The peak search's defaults: a turning point passes when the mean around it is below
+    // this many times the value just before it, with windows of this many values a side.
+    static constexpr double kPeakSensitivity = 1.25;
+    static constexpr std::int32_t kPeakHalfWidth = 46;
 
     // Result codes of ReadPartialsFile and ParsePartials; ReadResultText gives their texts.
     enum ReadResult : std::int16_t {
@@ -69,8 +76,6 @@ class CPartialData {
     double m_noiseAttack = 0.0;
     double m_noiseDecay = 0.0;
     std::int16_t m_count = 0;
-    double m_aRef = 440.0;
-    std::int32_t m_germanNames = 0;
     std::array<UpperRule, 5> m_upperRules;
 
     // Empties every row, the noise row and the nominal; keeps the pitch reference and the
@@ -94,7 +99,7 @@ class CPartialData {
     void UpdateCentsAndNotes();
 
     // The note text of freq with this table's pitch reference.
-    std::string NoteName(double freq, std::int32_t germanNames) const;
+    std::string NoteName(double freq, bool germanNames) const;
     // The partial name of a row; an index outside the name table reads as unnamed.
     const std::string& PartialName(int row) const;
 
@@ -110,8 +115,8 @@ class CPartialData {
     std::int16_t StrongestIn(double lo, double hi) const;
 
     // Asks for a partials file and reads it into the table.
-    std::int16_t ReadPartialsFile(CUiServices& ui);
-    std::int16_t ParsePartials(std::FILE* file);
+    ReadResult ReadPartialsFile(CUiServices& ui);
+    ReadResult ParsePartials(std::FILE* file);
     static const char* ReadResultText(int code);
     // Asks for a file name (proposing title) and writes the table. A cancelled dialog counts
     // as success; false when the file could not be created or not every line was written.

@@ -3,12 +3,10 @@
 #include <cmath>
 
 #include "partials/PartialData.h"
+#include "platform/Cents.h"
 #include "transform/TransformData.h"
 
 namespace {
-
-constexpr double kCentsPerLn = 1731.234049066756;     // 1200 / ln 2
-constexpr double kLnPerCent = 0.0005776226504666212;  // ln 2 / 1200
 
 // Peaks lower than this share of the transform's largest value are noise.
 constexpr double kPeakFloor = 0.015;

@@ -101,7 +101,7 @@ const char* CPartialData::ReadResultText(int code) {
     }
 }
 
-std::int16_t CPartialData::ReadPartialsFile(CUiServices& ui) {
+CPartialData::ReadResult CPartialData::ReadPartialsFile(CUiServices& ui) {
     const auto path = ui.GetOpenFileName(kFilter, "", "");
     if (!path)
         return kNoFileSelected;
@@ -116,7 +116,7 @@ std::int16_t CPartialData::ReadPartialsFile(CUiServices& ui) {
     return ParsePartials(file.get());
 }
 
-std::int16_t CPartialData::ParsePartials(std::FILE* file) {
+CPartialData::ReadResult CPartialData::ParsePartials(std::FILE* file) {
     Clear();
     // The lines up to the column header go through an 80-character line buffer: the rest of
     // a longer line comes back as the next line, so an over-long second line leaves its tail
@@ -179,7 +179,7 @@ bool CPartialData::FormatPartials(std::FILE* file, const std::string& title) con
     std::string text = "Partials\r\n";
     const std::string rest = ", nominal: " + FormatFixed6(m_nominal) + ", " +
                              PitchReferenceText(m_aRef) + ", " +
-                             (m_germanNames == 1 ? "German names" : "");
+                             (m_germanNames ? "German names" : "");
     const std::string prefix = "wave file is ";
     const std::size_t used = prefix.size() + rest.size();
     text += prefix + FitOnOneLine(title, used < kHeaderLineRoom ? kHeaderLineRoom - used : 0) +

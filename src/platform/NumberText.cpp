@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <limits>
 
 namespace {
 
@@ -66,4 +67,11 @@ std::string FormatFixed6(double value) {
     const auto result =
         std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, 6);
     return std::string(buffer, result.ptr);
+}
+
+std::int32_t TruncToInt32(double value) {
+    const double t = std::trunc(value);
+    if (!(t >= -2147483648.0 && t <= 2147483647.0))
+        return std::numeric_limits<std::int32_t>::min();
+    return static_cast<std::int32_t>(t);
 }

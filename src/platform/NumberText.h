@@ -21,3 +21,7 @@ std::string FormatDoubleField(double value);
 
 // A real as the text files hold it: fixed notation with six decimals ("440.000000").
 std::string FormatFixed6(double value);
+
+// The truncation of a real toward zero into 32 bits, with values outside the range (and
+// NaN) giving the most negative 32-bit value, as the processor's own conversion does.
+std::int32_t TruncToInt32(double value);

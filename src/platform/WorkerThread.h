@@ -23,8 +23,9 @@ struct WorkerFlags {
 
 // Runs one job at a time on a thread of its own. The job is called with the flags; when it
 // returns, the done flag is set with release order so its results are visible to the
-// reader who sees it. The thread is joined by Join(), by the next Start() or on
-// destruction (which asks the job to cancel first).
+// reader who sees it, and then the done notifier, if any, is called on the worker thread.
+// The thread is joined by Join(), by the next Start() or on destruction (which asks the
+// job to cancel first).
 class CWorkerThread {
   public:
     CWorkerThread() = default;
@@ -35,14 +36,17 @@ class CWorkerThread {
     CWorkerThread(const CWorkerThread&) = delete;
     CWorkerThread& operator=(const CWorkerThread&) = delete;
 
-    // Returns false when the thread cannot be started; the done flag is then set at once.
-    bool Start(std::function<void(WorkerFlags&)> job) {
+    // Returns false when the thread cannot be started; the done flag is then set at once and
+    // the notifier is not called.
+    bool Start(std::function<void(WorkerFlags&)> job, std::function<void()> onDone = {}) {
         Join();
         m_flags.Reset();
         try {
-            m_thread = std::thread([this, job = std::move(job)] {
+            m_thread = std::thread([this, job = std::move(job), onDone = std::move(onDone)] {
                 job(m_flags);
                 m_flags.m_done.store(true, std::memory_order_release);
+                if (onDone)
+                    onDone();
             });
         } catch (...) {
             m_flags.m_done.store(true, std::memory_order_release);
@@ -61,6 +65,7 @@ class CWorkerThread {
     }
 
     WorkerFlags& Flags() { return m_flags; }
+    const WorkerFlags& Flags() const { return m_flags; }
 
   private:
     WorkerFlags m_flags;

@@ -7,8 +7,9 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
-#include "app/AnalysisParams.h"
+#include "platform/Cents.h"
 #include "platform/NumberText.h"
 #include "platform/TextFile.h"
 #include "platform/TextScan.h"
@@ -21,8 +22,6 @@ constexpr std::string_view kPlainTitle = "Transforms";
 constexpr std::string_view kRelativeTitle = "Relative Transforms";
 constexpr std::string_view kWaveFilePrefix = "wave file is ";
 constexpr double kFrequencyTolerance = 0.01;  // Hz
-// Cents from a frequency ratio r: ln r * 1200 / ln 2.
-constexpr double kCentsPerLn = 1731.234049066756;
 
 std::string IntText(std::int64_t value) {
     char buffer[24];
@@ -33,21 +32,21 @@ std::string IntText(std::int64_t value) {
 // Room for the waveform's name on line 2 within the reader's line buffer.
 constexpr std::size_t kWaveNameRoom = CTextLineReader::kLineBuffer - 2 - kWaveFilePrefix.size();
 
-std::string FormatTransform(const CTransformData& transform, const AnalysisParams& settings,
+std::string FormatTransform(const CTransformData& transform, const TransformSource& source,
                             double nominal, bool inCents) {
     constexpr std::string_view kEnd = "\r\n";
     std::string text;
     text.reserve(static_cast<std::size_t>(transform.m_steps + 1) * 28 + 256);
     text.append(inCents ? kRelativeTitle : kPlainTitle).append(kEnd);
     text.append(kWaveFilePrefix)
-        .append(FitOnOneLine(settings.m_fileTitle, kWaveNameRoom))
+        .append(FitOnOneLine(source.m_fileTitle, kWaveNameRoom))
         .append(kEnd);
-    text.append("sample rate: ").append(IntText(settings.m_sampleRate)).append(kEnd);
+    text.append("sample rate: ").append(IntText(source.m_sampleRate)).append(kEnd);
     text.append("start freq: ").append(FormatFixed6(transform.m_startFreq));
     text.append(", end freq: ").append(FormatFixed6(transform.m_endFreq));
     text.append(", steps: ").append(IntText(transform.m_steps)).append(kEnd);
-    text.append("start byte in input data: ").append(IntText(settings.m_startSample));
-    text.append(", end byte: ").append(IntText(settings.m_endSample)).append(kEnd);
+    text.append("start byte in input data: ").append(IntText(source.m_startSample));
+    text.append(", end byte: ").append(IntText(source.m_endSample)).append(kEnd);
     text.append("freq.,transform").append(kEnd);
 
     // No logarithm of 0 Hz: a relative transform from 0 Hz leaves out its first value.
@@ -98,8 +97,53 @@ bool ScanDataLine(std::string_view line, double& frequency, double& value) {
     return true;
 }
 
-std::int16_t ReadTransform(std::FILE* file, CTransformData& transform, std::int32_t& sampleRate,
-                           std::int32_t& startSample, std::int32_t& endSample) {
+// The largest distance of a line's frequency from its point start + j * interval.
+double GridDeviation(const std::vector<double>& frequencies, double start, double interval) {
+    double largest = 0.0;
+    for (std::size_t j = 0; j < frequencies.size(); ++j) {
+        const double off = std::fabs(frequencies[j] - (start + static_cast<double>(j) * interval));
+        if (!(off <= largest))
+            largest = off;  // NaN counts as the largest
+    }
+    return largest;
+}
+
+// The interval the data lines were written with. The writer's steps were the range over
+// its interval, truncated, and each line holds its frequency to six decimals. A range that
+// is a whole number of intervals gives (end - start) / steps; otherwise the writer's
+// interval is smaller than that, and the lines themselves tell it: the span of their
+// frequencies over their count. Among (end - start) / steps and the candidates that give the
+// header's steps, the first that puts every line within the rounding of six decimals is
+// taken (six decimals are all a typed interval usually has, so that value comes first);
+// failing that, the one closest to the lines.
+double WrittenInterval(const std::vector<double>& frequencies, double start, double end,
+                       std::int32_t steps) {
+    const double whole = (end - start) / steps;
+    if (frequencies.size() < 2)
+        return whole;
+    const double measured =
+        (frequencies.back() - frequencies.front()) / static_cast<double>(frequencies.size() - 1);
+    const double sixDecimals = std::round(measured * 1e6) / 1e6;
+    constexpr double kRounding = 2e-6;
+    double best = whole;
+    double bestDeviation = GridDeviation(frequencies, start, whole);
+    for (const double candidate : {sixDecimals, whole, measured}) {
+        const bool givesSteps = TruncToInt32((end - start) / candidate) == steps;
+        if (!(candidate > 0.0) || (candidate != whole && !givesSteps))
+            continue;
+        const double deviation = GridDeviation(frequencies, start, candidate);
+        if (deviation <= kRounding)
+            return candidate;
+        if (deviation < bestDeviation) {
+            best = candidate;
+            bestDeviation = deviation;
+        }
+    }
+    return best;
+}
+
+TransformReadResult ReadTransform(std::FILE* file, CTransformData& transform,
+                                  TransformSource& source) {
     CTextLineReader reader(file);
     std::string line;
     if (!reader.ReadLine(line) || line.compare(0, kPlainTitle.size(), kPlainTitle) != 0)
@@ -113,7 +157,8 @@ std::int16_t ReadTransform(std::FILE* file, CTransformData& transform, std::int3
     const auto rate = IntegerAfterColon(rest);
     if (!rate)
         return kTransformFormatError;
-    if (*rate != 11025 && *rate != 22050 && *rate != 44100)
+    // Any rate a recording can have: the waveform reader takes every positive one.
+    if (*rate < 1)
         return kTransformBadSampleRate;
 
     if (!reader.ReadLine(line))
@@ -148,27 +193,42 @@ std::int16_t ReadTransform(std::FILE* file, CTransformData& transform, std::int3
     if (!reader.ReadLine(line))
         return kTransformFormatError;  // the column header
 
-    const double interval = (*end - *start) / *steps;
-    if (!transform.Allocate(*steps, *start, *end, interval))
-        return kTransformNoMemory;
-    for (std::int32_t j = 0; j <= *steps; ++j) {
-        if (!reader.ReadLine(line))
-            return kTransformNotEnoughData;
+    // The lines are taken first and the transform held is replaced only by a whole file.
+    const auto count = static_cast<std::size_t>(*steps) + 1;
+    std::vector<double> frequencies;
+    std::vector<double> values;
+    frequencies.reserve(count);
+    values.reserve(count);
+    TransformReadResult lineResult = kTransformReadOk;
+    while (frequencies.size() < count) {
+        if (!reader.ReadLine(line)) {
+            lineResult = kTransformNotEnoughData;
+            break;
+        }
         double frequency = 0.0;
         double value = 0.0;
-        if (!ScanDataLine(line, frequency, value))
-            return kTransformFormatError;
-        if (std::fabs(frequency - transform.FrequencyAt(j)) > kFrequencyTolerance)
-            return kTransformBadFrequency;
-        transform.m_values[j] = value;
+        if (!ScanDataLine(line, frequency, value)) {
+            lineResult = kTransformFormatError;
+            break;
+        }
+        frequencies.push_back(frequency);
+        values.push_back(value);
     }
+    // A line off the grid counts where it stands, before a short or damaged end.
+    const double interval = WrittenInterval(frequencies, *start, *end, *steps);
+    if (!(GridDeviation(frequencies, *start, interval) <= kFrequencyTolerance))
+        return kTransformBadFrequency;
+    if (lineResult != kTransformReadOk)
+        return lineResult;
 
+    if (!transform.Replace(*steps, *start, *end, interval, values.data()))
+        return kTransformNoMemory;
     transform.m_valid = true;
     transform.FindMaximum();
     transform.m_smoothedValid = transform.Smooth(*rate, *last - *first);
-    sampleRate = *rate;
-    startSample = *first;
-    endSample = *last;
+    source.m_sampleRate = *rate;
+    source.m_startSample = *first;
+    source.m_endSample = *last;
     return kTransformReadOk;
 }
 
@@ -199,26 +259,25 @@ const char* TransformResultText(int code) {
 }
 
 bool WriteTransformFile(CUiServices& ui, const CTransformData& transform,
-                        const AnalysisParams& settings, double nominal) {
-    const bool inCents = settings.m_writeInCents != 0;
+                        const TransformSource& source, bool inCents, double nominal) {
     if (!transform.m_valid || !transform.m_values)
         return false;
     if (inCents && !(nominal > 0.0 && std::isfinite(nominal)))
         return false;
 
     const auto path =
-        ui.GetSaveFileName(kTransformFileFilter, kTransformFileExt, settings.m_fileTitle);
+        ui.GetSaveFileName(kTransformFileFilter, kTransformFileExt, source.m_fileTitle);
     if (!path)
         return true;
 
-    const std::string text = FormatTransform(transform, settings, nominal, inCents);
+    const std::string text = FormatTransform(transform, source, nominal, inCents);
     return WriteFile(*path, [&](std::FILE* file) {
         return std::fwrite(text.data(), 1, text.size(), file) == text.size();
     });
 }
 
-std::int16_t ReadTransformFile(CUiServices& ui, CTransformData& transform, std::int32_t& sampleRate,
-                               std::int32_t& startSample, std::int32_t& endSample) {
+TransformReadResult ReadTransformFile(CUiServices& ui, CTransformData& transform,
+                                      TransformSource& source) {
     const auto path = ui.GetOpenFileName(kTransformFileFilter, kTransformFileExt, "");
     if (!path)
         return kTransformNoFileSelected;
@@ -226,5 +285,5 @@ std::int16_t ReadTransformFile(CUiServices& ui, CTransformData& transform, std::
     FilePtr file(std::fopen(path->c_str(), "rb"));
     if (!file)
         return kTransformOpenFailed;
-    return ReadTransform(file.get(), transform, sampleRate, startSample, endSample);
+    return ReadTransform(file.get(), transform, source);
 }

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
-struct AnalysisParams;
+#include "wave/SampleRange.h"
+
 class CTransformData;
 class CUiServices;
 
@@ -27,19 +29,25 @@ inline constexpr const char* kTransformFileExt = "csv";
 // The text that goes with a result code of ReadTransformFile.
 const char* TransformResultText(int code);
 
+// Where a transform came from, as its file's header tells: the waveform's file title (on
+// writing only; it is not read back), its sample rate and the samples analysed.
+struct TransformSource : SampleRange {
+    std::string m_fileTitle;
+    std::int32_t m_sampleRate = 0;
+};
+
 // Asks for a file name (proposing the waveform's file title) and writes the transform with
-// the sample rate and selection of settings: in Hz, or, when settings.m_writeInCents is
-// set, as "Relative Transforms" in cents from nominal with values relative to the largest.
-// A cancelled dialog counts as success. False when the file cannot be written completely,
-// and, without asking, when the transform is not valid or cents are asked for without a
-// positive nominal.
+// its source: in Hz, or, with inCents, as "Relative Transforms" in cents from nominal with
+// values relative to the largest. A cancelled dialog counts as success. False when the file
+// cannot be written completely, and, without asking, when the transform is not valid or
+// cents are asked for without a positive nominal.
 bool WriteTransformFile(CUiServices& ui, const CTransformData& transform,
-                        const AnalysisParams& settings, double nominal);
+                        const TransformSource& source, bool inCents, double nominal);
 
 // Asks for a transform file and reads it into transform, which then holds the file's grid
 // and values, is valid, and has its maximum and (where the grid allows) its smoothed copy.
-// sampleRate, startSample and endSample receive the file's values on success only. A
-// failure before the data lines leaves the transform held before untouched; a failure in
-// them leaves the transform allocated but not valid.
-std::int16_t ReadTransformFile(CUiServices& ui, CTransformData& transform, std::int32_t& sampleRate,
-                               std::int32_t& startSample, std::int32_t& endSample);
+// source receives the file's sample rate and sample range. Every file this program writes
+// in Hz reads back, whatever its grid: the interval is the one its data lines were written
+// with. On any failure the transform held before and source are left as they were.
+TransformReadResult ReadTransformFile(CUiServices& ui, CTransformData& transform,
+                                      TransformSource& source);

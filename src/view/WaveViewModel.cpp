@@ -4,8 +4,6 @@
 #include <cstring>
 #include <limits>
 
-#include "app/AnalysisParams.h"
-
 namespace {
 
 constexpr std::int64_t kInt32Max = std::numeric_limits<std::int32_t>::max();
@@ -42,8 +40,8 @@ void BlockExtremes(const std::int16_t*& p, const std::int16_t* last, std::int16_
 
 }  // namespace
 
-CWaveViewModel::CWaveViewModel(std::int32_t sampleCount, AnalysisParams& params)
-    : m_sampleCount(std::max<std::int32_t>(sampleCount, 0)), m_params(params) {}
+CWaveViewModel::CWaveViewModel(std::int32_t sampleCount, SampleRange& selection)
+    : m_sampleCount(std::max<std::int32_t>(sampleCount, 0)), m_selection(selection) {}
 
 void CWaveViewModel::SetGeometry(const FrameRect& frame, int width, int height) {
     m_frame = frame;
@@ -75,34 +73,32 @@ bool CWaveViewModel::InsideFrame(int x, int y) const {
     return x >= m_frame.left && x < m_frame.right && y >= m_frame.top && y < m_frame.bottom;
 }
 
-void CWaveViewModel::Scroll(ScrollCode code, std::int32_t barPosition) {
+void CWaveViewModel::Scroll(ScrollRequest request, std::int32_t barPosition) {
     m_autoScroll = AutoScroll::kNone;
     const std::int32_t first = m_firstSample;
     const std::int32_t maxFirst = MaxFirst();
-    switch (code) {
-        case ScrollCode::kLineLeft:
+    switch (request) {
+        case ScrollRequest::kLineBack:
             m_firstSample = first < kLineStep ? 0 : first - kLineStep;
             break;
-        case ScrollCode::kLineRight:
+        case ScrollRequest::kLineForward:
             m_firstSample = first < maxFirst - kLineStep ? first + kLineStep : maxFirst;
             break;
-        case ScrollCode::kPageLeft:
+        case ScrollRequest::kPageBack:
             m_firstSample = first < kPageStep ? 0 : first - kPageStep;
             break;
-        case ScrollCode::kPageRight:
+        case ScrollRequest::kPageForward:
             m_firstSample = first < maxFirst - kPageStep ? first + kPageStep : maxFirst;
             break;
-        case ScrollCode::kThumbPosition:
-        case ScrollCode::kThumbTrack:
+        case ScrollRequest::kThumbPosition:
+        case ScrollRequest::kThumbTrack:
             m_firstSample = std::clamp(barPosition, 0, maxFirst);
             break;
-        case ScrollCode::kLeftEnd:
+        case ScrollRequest::kToStart:
             m_firstSample = 0;
             break;
-        case ScrollCode::kRightEnd:
+        case ScrollRequest::kToEnd:
             m_firstSample = maxFirst;
-            break;
-        case ScrollCode::kOther:
             break;
     }
 }
@@ -124,11 +120,11 @@ void CWaveViewModel::Scale() {
 
 void CWaveViewModel::ApplySelection() {
     if (m_dragEnd >= m_anchor) {
-        m_params.m_startSample = m_anchor;
-        m_params.m_endSample = m_dragEnd;
+        m_selection.m_startSample = m_anchor;
+        m_selection.m_endSample = m_dragEnd;
     } else {
-        m_params.m_startSample = m_dragEnd;
-        m_params.m_endSample = m_anchor;
+        m_selection.m_startSample = m_dragEnd;
+        m_selection.m_endSample = m_anchor;
     }
 }
 
@@ -144,8 +140,8 @@ bool CWaveViewModel::Press(int x, int y) {
                     ? static_cast<std::int32_t>(m_anchor + twoColumns)
                     : m_sampleCount;
     m_dragging = true;
-    m_params.m_startSample = m_anchor;
-    m_params.m_endSample = m_dragEnd;
+    m_selection.m_startSample = m_anchor;
+    m_selection.m_endSample = m_dragEnd;
     return true;
 }
 
@@ -197,11 +193,11 @@ void CWaveViewModel::Tick() {
         case AutoScroll::kNone:
             return;
         case AutoScroll::kLeft:
-            Scroll(ScrollCode::kPageLeft);
+            Scroll(ScrollRequest::kPageBack);
             m_dragEnd = m_firstSample;
             break;
         case AutoScroll::kRight:
-            Scroll(ScrollCode::kPageRight);
+            Scroll(ScrollRequest::kPageForward);
             m_dragEnd = RightEdgeSample();
             break;
     }
@@ -222,8 +218,8 @@ void CWaveViewModel::ComputeColumns(const std::int16_t* samples,
                                     std::vector<Column>& columns) const {
     const int count = std::max(m_width - 1, 0);
     columns.assign(static_cast<std::size_t>(count), Column{});
-    const std::int64_t start = m_params.m_startSample;
-    const std::int64_t end = m_params.m_endSample;
+    const std::int64_t start = m_selection.m_startSample;
+    const std::int64_t end = m_selection.m_endSample;
     const std::int64_t n = samples ? m_sampleCount : 0;
     for (int i = 0; i < count; ++i) {
         Column& column = columns[static_cast<std::size_t>(i)];

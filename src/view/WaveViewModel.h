@@ -3,7 +3,8 @@
 #include <cstdint>
 #include <vector>
 
-struct AnalysisParams;
+#include "platform/ScrollRequest.h"
+#include "wave/SampleRange.h"
 
 // The arithmetic of the waveform view: which samples each pixel column shows, where the
 // view is scrolled to, how many samples a column holds, and how pressing, dragging and
@@ -16,19 +17,6 @@ struct AnalysisParams;
 class CWaveViewModel {
   public:
     enum class AutoScroll : std::uint8_t { kNone, kLeft, kRight };
-
-    // What the horizontal scroll bar asks for.
-    enum class ScrollCode : std::uint8_t {
-        kLineLeft,
-        kLineRight,
-        kPageLeft,
-        kPageRight,
-        kThumbPosition,
-        kThumbTrack,
-        kLeftEnd,
-        kRightEnd,
-        kOther,
-    };
 
     struct FrameRect {
         int left = 0;
@@ -51,8 +39,8 @@ class CWaveViewModel {
     static constexpr std::int32_t kInitialSamplesPerColumn = 100;
     static constexpr int kAutoScrollMs = 200;
 
-    // The selection is read from and written to params.m_startSample / m_endSample.
-    CWaveViewModel(std::int32_t sampleCount, AnalysisParams& params);
+    // The selection is read from and written to selection, the panel's own.
+    CWaveViewModel(std::int32_t sampleCount, SampleRange& selection);
 
     // The frame's outer rectangle and the drawing's size inside it, taken once on opening.
     void SetGeometry(const FrameRect& frame, int width, int height);
@@ -64,7 +52,7 @@ class CWaveViewModel {
 
     // Applies a scroll bar request; barPosition is the bar's position for the thumb codes.
     // Stops auto-scrolling.
-    void Scroll(ScrollCode code, std::int32_t barPosition = 0);
+    void Scroll(ScrollRequest request, std::int32_t barPosition = 0);
     // Steps the samples per column 1, 10, 100, ... and back to 1 once a screenful covers
     // the whole waveform. Stops auto-scrolling.
     void Scale();
@@ -104,7 +92,7 @@ class CWaveViewModel {
     bool InsideFrame(int x, int y) const;
 
     std::int32_t m_sampleCount;
-    AnalysisParams& m_params;
+    SampleRange& m_selection;
     FrameRect m_frame;
     int m_width = 0;
     int m_height = 0;

@@ -18,7 +18,7 @@ TEST(NoteName, WorkedExamplesAndEdges) {
     const double bLow = CentsAbove(440, 200 - 3600);
     const struct {
         double freq, aRef;
-        int german;
+        bool german;
         const char* text;
     } cases[] = {
         {440, 440, 0, "A(1) +0"},
@@ -27,7 +27,6 @@ TEST(NoteName, WorkedExamplesAndEdges) {
         {466.1638, 440, 1, "B(1) +0"},
         {500, 440, 0, "B(1) +21"},
         {500, 440, 1, "H(1) +21"},
-        {500, 440, 2, "B(1) +21"},
         {520, 440, 0, "C(2) -11"},
         {1000, 440, 0, "B(2) +21"},
         {61, 440, 0, "B(-2) -21"},
@@ -57,6 +56,6 @@ TEST(NoteName, UnusableInputsGiveASpace) {
     const double pairs[][2] = {{440, nan}, {440, inf}, {nan, 440}, {inf, 440},
                                {0, 440},   {0, 0},     {-440, 0},  {1e-300, 1e300}};
     for (const auto& p : pairs)
-        EXPECT_EQ(NoteName(p[0], p[1], 0), " ") << p[0] << " " << p[1];
-    EXPECT_NE(NoteName(440, std::numeric_limits<double>::max(), 0), " ");
+        EXPECT_EQ(NoteName(p[0], p[1], false), " ") << p[0] << " " << p[1];
+    EXPECT_NE(NoteName(440, std::numeric_limits<double>::max(), false), " ");
 }

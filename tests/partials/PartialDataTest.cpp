@@ -128,7 +128,7 @@ TEST(PartialData, CentsNotesAndPitchReference) {
     EXPECT_EQ(table.m_note[4], " ");
 
     table.m_aRef = 432;
-    table.m_germanNames = 1;
+    table.m_germanNames = true;
     table.UpdateNotes();
     EXPECT_EQ(table.m_note[1], "C(2) -47");
     EXPECT_EQ(table.m_note[0], "H(0) -18");
@@ -136,7 +136,7 @@ TEST(PartialData, CentsNotesAndPitchReference) {
 
     table.Clear();  // keeps the pitch reference and the note-name choice
     EXPECT_EQ(table.m_aRef, 432);
-    EXPECT_EQ(table.m_germanNames, 1);
+    EXPECT_TRUE(table.m_germanNames);
     EXPECT_FALSE(table.m_hasData);
     EXPECT_EQ(table.m_nominal, 0);
 }

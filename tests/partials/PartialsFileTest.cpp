@@ -82,7 +82,7 @@ TEST(PartialsFile, WriteAndReadBack) {
     EXPECT_EQ(f.ui.m_fileDialogs[0].proposedName, "bell");
 
     CPartialData written = f.table;
-    f.table.m_germanNames = 1;  // the reader's choice, not the file's, names the notes
+    f.table.m_germanNames = true;  // the reader's choice, not the file's, names the notes
     ASSERT_EQ(f.Read(bytes), 0);
     EXPECT_EQ(f.ui.m_waitDepth, 0);
     EXPECT_EQ(f.ui.m_fileDialogs.back().defaultExt, "");
@@ -180,7 +180,7 @@ TEST(PartialsFile, TheProgramReadsBackWhatItWritesWhateverTheTitle) {
     // A long recording name must not make the file unreadable: the title gives way.
     Fixture f;
     f.FillThree();
-    for (const int german : {0, 1}) {
+    for (const bool german : {false, true}) {
         f.table.m_germanNames = german;
         for (const std::string& title :
              {std::string(32, 't'), std::string(33, 't'), std::string(200, 't'),

@@ -1,9 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include <clocale>
 #include <string>
 
-#include "app/AnalysisParams.h"
 #include "platform/FileFilter.h"
 #include "platform/NumberText.h"
 #include "platform/VersionInfo.h"
@@ -117,27 +118,12 @@ TEST(WorkerThreadTest, DoneIsSeenAfterTheResultsAndCancelReachesTheJob) {
     EXPECT_EQ(stepsDone, 0);
 }
 
-TEST(AnalysisParamsTest, StepsFollowTheRange) {
-    AnalysisParams params;
-    EXPECT_EQ(params.m_steps, 10000);
-    params.m_endFreq = 12500.125;
-    params.m_interval = 0.125;
-    EXPECT_TRUE(params.RecomputeSteps());
-    EXPECT_EQ(params.m_steps, 100001);
-    // An empty range or no interval leaves steps as they were.
-    params.m_endFreq = params.m_startFreq;
-    EXPECT_FALSE(params.RecomputeSteps());
-    params.m_endFreq = 100;
-    params.m_interval = 0;
-    EXPECT_FALSE(params.RecomputeSteps());
-    EXPECT_EQ(params.m_steps, 100001);
-    // Too many steps for 32 bits: the most negative value, which the transform refuses.
-    params.m_interval = 1e-9;
-    params.m_endFreq = 600000;
-    EXPECT_TRUE(params.RecomputeSteps());
-    EXPECT_EQ(params.m_steps, INT32_MIN);
+TEST(NumberTextTest, TruncationIntoThirtyTwoBits) {
     EXPECT_EQ(TruncToInt32(-2.9), -2);
     EXPECT_EQ(TruncToInt32(105.9), 105);
+    EXPECT_EQ(TruncToInt32(2147483647.9), 2147483647);
+    EXPECT_EQ(TruncToInt32(2147483648.0), INT32_MIN);
+    EXPECT_EQ(TruncToInt32(std::nan("")), INT32_MIN);
 }
 
 }  // namespace

@@ -12,22 +12,20 @@
 #include <thread>
 #include <vector>
 
-#include "app/AnalysisParams.h"
-
 namespace {
 
 constexpr double kPi = std::numbers::pi;
 
-AnalysisParams Grid(std::int32_t rate, double start, double end, double interval,
-                    std::int32_t startSample, std::int32_t endSample) {
-    AnalysisParams p;
+TransformRequest Grid(std::int32_t rate, double start, double end, double interval,
+                      std::int32_t startSample, std::int32_t endSample) {
+    TransformRequest p;
     p.m_sampleRate = rate;
     p.m_startFreq = start;
     p.m_endFreq = end;
     p.m_interval = interval;
     p.RecomputeSteps();
     p.m_startSample = startSample;
-    p.m_numSamples = p.m_endSample = endSample;
+    p.m_endSample = endSample;
     return p;
 }
 
@@ -55,12 +53,12 @@ bool WaitDone(const CTransformJob& job) {
     return job.IsDone();
 }
 
-bool AllocateFor(CTransformData& data, const AnalysisParams& p) {
+bool AllocateFor(CTransformData& data, const TransformRequest& p) {
     return data.Allocate(p.m_steps, p.m_startFreq, p.m_endFreq, p.m_interval);
 }
 
 // What the panel and the progress dialog do: allocate, run, wait, finish, maximum, smooth.
-void Compute(CTransformData& data, const AnalysisParams& p,
+void Compute(CTransformData& data, const TransformRequest& p,
              const std::vector<std::int16_t>& samples) {
     ASSERT_TRUE(AllocateFor(data, p));
     ASSERT_TRUE(data.m_job.Start(p, samples.data(), static_cast<std::int32_t>(samples.size())));
@@ -263,7 +261,7 @@ TEST(TransformJob, BadSettingsAndLackOfMemoryEndTheJobAsFailed) {
     CTransformData data;
     const auto good = Grid(44100, 0.0, 100.0, 1.0, 0, 2000);
     ASSERT_TRUE(AllocateFor(data, good));
-    const auto refused = [&](const AnalysisParams& p) {
+    const auto refused = [&](const TransformRequest& p) {
         const bool started = data.m_job.Start(p, samples.data(), 2000);
         const bool badParams = data.m_job.GetFailure() == CTransformJob::Failure::kBadParams;
         data.m_job.Finish();
@@ -309,7 +307,7 @@ TEST(TransformJob, ReallocatingOrDestroyingDuringAJobStopsItFirst) {
 
 TEST(TransformParams, PanelChecksAndTheirBoundaries) {
     const std::int32_t count = 220500;
-    auto ok = [&](AnalysisParams p) { return CheckTransformParams(p, count, 44100).has_value(); };
+    auto ok = [&](TransformRequest p) { return CheckTransformParams(p, count, 44100).has_value(); };
     const auto base = Grid(44100, 0.0, 5000.0, 0.5, 0, count);
     EXPECT_EQ(CheckTransformParams(base, count, 44100), 10000);
     EXPECT_FALSE(CheckTransformParams(base, 0, 0));  // no waveform

@@ -9,7 +9,7 @@
 #include <tuple>
 #include <vector>
 
-#include "app/AnalysisParams.h"
+#include "platform/NumberText.h"
 #include "support/ScriptedUiServices.h"
 #include "support/TempDir.h"
 #include "transform/TransformData.h"
@@ -37,9 +37,9 @@ void Fill(CTransformData& t, double start = 100.0, double end = 101.0, double in
     t.FindMaximum();
 }
 
-AnalysisParams Settings(std::int32_t rate = 44100, std::int32_t first = 10,
-                        std::int32_t last = 5000) {
-    AnalysisParams s;
+TransformSource Settings(std::int32_t rate = 44100, std::int32_t first = 10,
+                         std::int32_t last = 5000) {
+    TransformSource s;
     s.m_fileTitle = "bell";
     s.m_sampleRate = rate;
     s.m_startSample = first;
@@ -48,7 +48,7 @@ AnalysisParams Settings(std::int32_t rate = 44100, std::int32_t first = 10,
 }
 
 struct ReadOutcome {
-    std::int16_t code;
+    TransformReadResult code;
     std::int32_t rate = -1;
     std::int32_t first = -1;
     std::int32_t last = -1;
@@ -61,23 +61,29 @@ ReadOutcome ReadBytes(const std::string& bytes, CTransformData& t,
     CScriptedUiServices own;
     CScriptedUiServices& ui = seen ? *seen : own;
     ui.AnswerOpen(dir.File("t.csv"));
-    ReadOutcome r{0};
-    r.code = ReadTransformFile(ui, t, r.rate, r.first, r.last);
-    return r;
+    TransformSource source;
+    source.m_sampleRate = source.m_startSample = source.m_endSample = -1;
+    const auto code = ReadTransformFile(ui, t, source);
+    return {code, source.m_sampleRate, source.m_startSample, source.m_endSample};
 }
 
-std::int16_t ReadCode(const std::string& bytes) {
+TransformReadResult ReadCode(const std::string& bytes) {
     CTransformData t;
     return ReadBytes(bytes, t).code;
 }
 
-std::string WriteToBytes(const CTransformData& t, const AnalysisParams& s, double nominal = 0.0) {
+std::string WriteToBytes(const CTransformData& t, const TransformSource& s, bool inCents = false,
+                         double nominal = 0.0) {
     CTempDir dir;
     const std::string path = dir.File("out.csv");
     CScriptedUiServices ui;
     ui.AnswerSave(path);
-    EXPECT_TRUE(WriteTransformFile(ui, t, s, nominal));
+    EXPECT_TRUE(WriteTransformFile(ui, t, s, inCents, nominal));
     return ReadFileBytes(path);
+}
+
+std::string FormatLine(double frequency, double value) {
+    return FormatFixed6(frequency) + "," + FormatFixed6(value) + "\r\n";
 }
 
 std::vector<std::string> Lines(const std::string& bytes) {
@@ -96,7 +102,7 @@ TEST(TransformFile, PlainFileHoldsHeaderDataAndCrLfLineEndsInAnyLocale) {
     CTempDir dir;
     CScriptedUiServices ui;
     ui.AnswerSave(dir.File("out.csv"));
-    ASSERT_TRUE(WriteTransformFile(ui, t, Settings(), 0.0));
+    ASSERT_TRUE(WriteTransformFile(ui, t, Settings(), false, 0.0));
     EXPECT_EQ(ReadFileBytes(dir.File("out.csv")), kHeader + kData + "\r\n");
     ASSERT_EQ(ui.m_fileDialogs.size(), 1u);
     EXPECT_TRUE(ui.m_fileDialogs[0].save);
@@ -147,11 +153,10 @@ TEST(TransformFile, WrittenPlainFileReadsBack) {
 }
 
 TEST(TransformFile, RelativeFileIsInCentsFromTheNominal) {
-    AnalysisParams s = Settings();
-    s.m_writeInCents = 1;
+    const TransformSource s = Settings();
     CTransformData fromZero;
     Fill(fromZero, 0.0, 1000.0, 250.0, {7.0, 1.0, 2.0, 4.0, 2.0});
-    const auto lines = Lines(WriteToBytes(fromZero, s, 500.0));
+    const auto lines = Lines(WriteToBytes(fromZero, s, true, 500.0));
     // Six header lines, one line per value but the one at 0 Hz, the closing empty line.
     ASSERT_EQ(lines.size(), 6u + 4u + 1u);
     EXPECT_EQ(lines[0], "Relative Transforms");
@@ -161,39 +166,39 @@ TEST(TransformFile, RelativeFileIsInCentsFromTheNominal) {
 
     CTransformData fromAbove;
     Fill(fromAbove, 250.0, 1250.0, 250.0, {1.0, 2.0, 4.0, 2.0, 1.0});
-    EXPECT_EQ(Lines(WriteToBytes(fromAbove, s, 500.0)).size(), 6u + 5u + 1u);
+    EXPECT_EQ(Lines(WriteToBytes(fromAbove, s, true, 500.0)).size(), 6u + 5u + 1u);
 
     // All-zero values have no maximum to be relative to: they stay 0.
     CTransformData silent;
     Fill(silent, 250.0, 500.0, 250.0, {0.0, 0.0});
-    EXPECT_EQ(Lines(WriteToBytes(silent, s, 500.0))[7], "0.000000,0.000000");
+    EXPECT_EQ(Lines(WriteToBytes(silent, s, true, 500.0))[7], "0.000000,0.000000");
 
-    EXPECT_EQ(ReadCode(WriteToBytes(fromAbove, s, 500.0)), kNotTransformFile);
+    EXPECT_EQ(ReadCode(WriteToBytes(fromAbove, s, true, 500.0)), kNotTransformFile);
 }
 
 TEST(TransformFile, WriterRefusalsCancelAndFailures) {
     CTransformData t, none;
     Fill(t);
-    AnalysisParams inCents = Settings();
-    inCents.m_writeInCents = 1;
     CTempDir dir;
-    CScriptedUiServices cancelled, cents, invalid, missing, full;
-    EXPECT_TRUE(WriteTransformFile(cancelled, t, Settings(), 0.0));  // success, nothing written
+    CScriptedUiServices cancelled, cents, negative, invalid, missing, full;
+    EXPECT_TRUE(WriteTransformFile(cancelled, t, Settings(), false, 0.0));  // nothing written
     EXPECT_EQ(cancelled.m_fileDialogs.size(), 1u);
-    EXPECT_FALSE(WriteTransformFile(cents, t, inCents, 0.0));  // no nominal: before the dialog
+    EXPECT_FALSE(WriteTransformFile(cents, t, Settings(), true, 0.0));  // no nominal: no dialog
     EXPECT_TRUE(cents.m_fileDialogs.empty());
-    EXPECT_FALSE(WriteTransformFile(invalid, none, Settings(), 0.0));  // nothing valid to write
+    EXPECT_FALSE(WriteTransformFile(negative, t, Settings(), true, -500.0));
+    EXPECT_TRUE(negative.m_fileDialogs.empty());
+    EXPECT_FALSE(WriteTransformFile(invalid, none, Settings(), false, 0.0));  // nothing valid
     EXPECT_TRUE(invalid.m_fileDialogs.empty());
     missing.AnswerSave(dir.File("missing/out.csv"));
-    EXPECT_FALSE(WriteTransformFile(missing, t, Settings(), 0.0));
+    EXPECT_FALSE(WriteTransformFile(missing, t, Settings(), false, 0.0));
     full.AnswerSave("/dev/full");  // a full disk is a failure, not a success
-    EXPECT_FALSE(WriteTransformFile(full, t, Settings(), 0.0));
+    EXPECT_FALSE(WriteTransformFile(full, t, Settings(), false, 0.0));
 }
 
 TEST(TransformFile, LongOrMultiLineWaveNamesStillReadBack) {
     CTransformData t;
     Fill(t);
-    AnalysisParams s = Settings();
+    TransformSource s = Settings();
     s.m_fileTitle = std::string(100, 'x');
     std::string bytes = WriteToBytes(t, s);
     EXPECT_EQ(Lines(bytes)[1].size(), 77u);
@@ -243,7 +248,7 @@ TEST(TransformFile, ReadResultCodesAndTexts) {
     };
     struct Case {
         std::string bytes;
-        std::int16_t code;
+        TransformReadResult code;
     };
     const Case cases[] = {
         {"", kNotTransformFile},
@@ -254,8 +259,11 @@ TEST(TransformFile, ReadResultCodesAndTexts) {
          kTransformFormatError},
         {with("sample rate: 44100", "sample rate 44100"), kTransformFormatError},
         {with("sample rate: 44100", "sample rate: fast"), kTransformFormatError},
-        {with("sample rate: 44100", "sample rate: 48000"), kTransformBadSampleRate},
+        {with("sample rate: 44100", "sample rate: 0"), kTransformBadSampleRate},
+        {with("sample rate: 44100", "sample rate: -8000"), kTransformBadSampleRate},
         {with("sample rate: 44100", "sample rate: 11025"), kTransformReadOk},
+        {with("sample rate: 44100", "sample rate: 48000"), kTransformReadOk},
+        {with("sample rate: 44100", "sample rate: 8000"), kTransformReadOk},
         {with("start freq: 100.000000", "start freq: inf"), kTransformFormatError},
         {with("end freq: 101.000000", "end freq: nan"), kTransformFormatError},
         {with("steps: 2", "steps 2"), kTransformFormatError},
@@ -296,45 +304,94 @@ TEST(TransformFile, ReadResultCodesAndTexts) {
     EXPECT_STREQ(TransformResultText(-1), "Bad file!");
 
     CTransformData t;
-    std::int32_t rate = 7, first = 7, last = 7;
+    TransformSource source;
+    source.m_sampleRate = 7;
     CScriptedUiServices cancelled;
-    EXPECT_EQ(ReadTransformFile(cancelled, t, rate, first, last), kTransformNoFileSelected);
+    EXPECT_EQ(ReadTransformFile(cancelled, t, source), kTransformNoFileSelected);
     EXPECT_EQ(cancelled.m_waitCount, 0);
     CTempDir dir;
     CScriptedUiServices missing;
     missing.AnswerOpen(dir.File("none.csv"));
-    EXPECT_EQ(ReadTransformFile(missing, t, rate, first, last), kTransformOpenFailed);
-    EXPECT_EQ(rate, 7);
+    EXPECT_EQ(ReadTransformFile(missing, t, source), kTransformOpenFailed);
+    EXPECT_EQ(source.m_sampleRate, 7);
     EXPECT_EQ(missing.m_waitDepth, 0);
 }
 
-TEST(TransformFile, HeaderFailuresKeepTheTransformHeldDataFailuresDiscardIt) {
+TEST(TransformFile, AFailedReadKeepsTheTransformHeld) {
     CTransformData t;
     Fill(t);
     const std::string good = kHeader + kData;
     std::string badGrid = good;
     badGrid.replace(badGrid.find("steps: 2"), 8, "steps: 0");
-    EXPECT_EQ(ReadBytes(badGrid, t).code, kTransformBadGrid);
-    EXPECT_TRUE(t.m_valid);
-    EXPECT_EQ(t.m_values[1], 2.25);
-
     std::string shortData = good;
     shortData.erase(shortData.find("101.000000,0.125"));
-    const auto r = ReadBytes(shortData, t);
-    EXPECT_EQ(r.code, kTransformNotEnoughData);
-    EXPECT_EQ(r.rate, -1);  // the file's values are handed out on success only
-    EXPECT_FALSE(t.m_valid);
+    std::string offGrid = good;
+    offGrid.replace(offGrid.find("100.500000,"), 11, "100.600000,");
+    std::string damaged = good;
+    damaged.replace(damaged.find("101.000000,0.125"), 16, "101.000000;0.125");
+    for (const auto& [bytes, code] : {std::pair{badGrid, kTransformBadGrid},
+                                      {shortData, kTransformNotEnoughData},
+                                      {offGrid, kTransformBadFrequency},
+                                      {damaged, kTransformFormatError}}) {
+        const auto r = ReadBytes(bytes, t);
+        EXPECT_EQ(r.code, code);
+        EXPECT_EQ(r.rate, -1);  // the file's values are handed out on success only
+        EXPECT_TRUE(t.m_valid);
+        EXPECT_EQ(std::tuple(t.m_startFreq, t.m_steps, t.m_values[1]), std::tuple(100.0, 2, 2.25));
+    }
 }
 
-TEST(TransformFile, EndNotAWholeNumberOfIntervalsAboveStartIsRejected) {
-    // Written on the 1 Hz grid from 0 to 100; read back with (100.05 - 0) / 100 = 1.0005 Hz,
-    // which drifts past the tolerance at the 21st line.
-    std::vector<double> values(101, 1.0);
-    CTransformData t;
-    Fill(t, 0.0, 100.05, 1.0, values);
-    EXPECT_EQ(ReadCode(WriteToBytes(t, Settings())), kTransformBadFrequency);
+TEST(TransformFile, EveryGridWrittenReadsBackToTheSameFile) {
+    // Ranges that are not a whole number of intervals: the steps are truncated, so the last
+    // line lies below the end frequency the header gives.
+    const struct {
+        double start, end, interval;
+        std::int32_t rate;
+    } grids[] = {{0.0, 5000.0, 0.3, 44100},        {0.0, 5000.0, 0.7, 48000},
+                 {0.0, 100.05, 1.0, 8000},         {12.5, 4000.0, 0.125, 96000},
+                 {0.0, 10000.0, 0.1234567, 44100}, {100.0, 101.0, 0.5, 22050}};
+    for (const auto& g : grids) {
+        TransformRequest grid;
+        grid.m_startFreq = g.start;
+        grid.m_endFreq = g.end;
+        grid.m_interval = g.interval;
+        ASSERT_TRUE(grid.RecomputeSteps());
+        std::vector<double> values(static_cast<std::size_t>(grid.m_steps) + 1);
+        for (std::size_t j = 0; j < values.size(); ++j)
+            values[j] = std::fabs(std::cos(j * 0.11)) * 50.0;
+        CTransformData t, back;
+        Fill(t, g.start, g.end, g.interval, values);
+        const std::string written = WriteToBytes(t, Settings(g.rate, 0, 44100));
+        const auto r = ReadBytes(written, back);
+        ASSERT_EQ(r.code, kTransformReadOk) << g.interval;
+        EXPECT_EQ(r.rate, g.rate);
+        EXPECT_EQ(std::tuple(back.m_startFreq, back.m_endFreq, back.m_steps),
+                  std::tuple(g.start, g.end, grid.m_steps));
+        for (std::int32_t j = 0; j <= back.m_steps; ++j) {
+            ASSERT_NEAR(back.FrequencyAt(j), t.FrequencyAt(j), 1e-6) << g.interval << " " << j;
+            ASSERT_NEAR(back.m_values[j], values[j], 5e-7);
+        }
+        // Written again, the file is the same, but for an interval with more decimals than
+        // the file shows, whose grid can differ in the last decimal.
+        if (g.interval != 0.1234567) {
+            EXPECT_EQ(WriteToBytes(back, Settings(g.rate, 0, 44100)), written) << g.interval;
+        }
+    }
+    // A typed interval of a few decimals comes back exactly.
+    CTransformData t, back;
+    Fill(t, 0.0, 5000.0, 0.3, std::vector<double>(16667, 1.0));
+    ASSERT_EQ(ReadBytes(WriteToBytes(t, Settings()), back).code, kTransformReadOk);
+    EXPECT_EQ(back.m_interval, 0.3);
+    EXPECT_EQ(back.m_endFreq, 5000.0);
+}
 
-    CTransformData whole;
-    Fill(whole, 0.0, 100.0, 1.0, values);
-    EXPECT_EQ(ReadCode(WriteToBytes(whole, Settings())), kTransformReadOk);
+TEST(TransformFile, LinesOffTheHeadersGridAreRejected) {
+    // Lines a steady 1.0005 Hz apart over 0 .. 100 in 100 steps: no interval that gives
+    // 100 steps puts them there, nor does any line the writer could have made.
+    std::string bytes = kHeader;
+    bytes.replace(bytes.find("start freq: 100.000000, end freq: 101.000000, steps: 2"), 54,
+                  "start freq: 0.000000, end freq: 100.000000, steps: 100");
+    for (int j = 0; j <= 100; ++j)
+        bytes += FormatLine(j * 1.0005, 1.0);
+    EXPECT_EQ(ReadCode(bytes), kTransformBadFrequency);
 }

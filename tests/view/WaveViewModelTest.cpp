@@ -7,12 +7,12 @@
 #include <utility>
 #include <vector>
 
-#include "app/AnalysisParams.h"
+#include "wave/SampleRange.h"
 
 namespace {
 
 using Mode = CWaveViewModel::AutoScroll;
-using Code = CWaveViewModel::ScrollCode;
+using Code = ScrollRequest;
 using Sel = std::pair<std::int32_t, std::int32_t>;
 
 // A frame at (10, 20) with a one-pixel border around a 600 x 300 drawing.
@@ -22,7 +22,7 @@ constexpr int kMidY = 150;
 constexpr auto PressX = [](int column) { return kFrame.left + 1 + column; };
 
 struct View {
-    AnalysisParams params;
+    SampleRange params;
     CWaveViewModel model;
     explicit View(std::int32_t samples) : model(samples, params) {
         model.SetGeometry(kFrame, 600, 300);
@@ -84,7 +84,7 @@ TEST(WaveViewModel, ScaleAndScrollStepsStayInsideTheWaveform) {
     // Coarser but still scrollable: the view stays inside the shorter scroll range.
     View longer(1000000);
     longer.model.m_samplesPerColumn = 1;
-    longer.model.Scroll(Code::kRightEnd);
+    longer.model.Scroll(Code::kToEnd);
     EXPECT_EQ(longer.model.m_firstSample, 999400);
     longer.model.Scale();
     EXPECT_EQ(longer.model.m_firstSample, 994000);
@@ -101,10 +101,10 @@ TEST(WaveViewModel, ScaleAndScrollStepsStayInsideTheWaveform) {
     // Line and page steps are in samples; page 60000, so the view starts at most at 40000.
     View hundred(100000);
     const std::pair<Code, std::int32_t> steps[] = {
-        {Code::kLineRight, 20},    {Code::kPageRight, 220}, {Code::kLineLeft, 200},
-        {Code::kPageLeft, 0},      {Code::kPageLeft, 0},    {Code::kRightEnd, 40000},
-        {Code::kLineRight, 40000}, {Code::kOther, 40000},   {Code::kLineLeft, 39980},
-        {Code::kPageRight, 40000}, {Code::kLeftEnd, 0},     {Code::kThumbTrack, 40000},
+        {Code::kLineForward, 20},    {Code::kPageForward, 220},  {Code::kLineBack, 200},
+        {Code::kPageBack, 0},        {Code::kPageBack, 0},       {Code::kToEnd, 40000},
+        {Code::kLineForward, 40000}, {Code::kLineBack, 39980},   {Code::kPageForward, 40000},
+        {Code::kToStart, 0},         {Code::kThumbTrack, 40000},
     };
     for (const auto& [code, expected] : steps) {
         hundred.model.Scroll(code, code == Code::kThumbTrack ? 90000 : 5);
@@ -113,7 +113,7 @@ TEST(WaveViewModel, ScaleAndScrollStepsStayInsideTheWaveform) {
     // At 1000 samples a column a page step moves the picture by less than a column.
     View fine(10000000);
     fine.model.m_samplesPerColumn = 1000;
-    fine.model.Scroll(Code::kPageRight);
+    fine.model.Scroll(Code::kPageForward);
     EXPECT_EQ(fine.model.m_firstSample, 200);
 }
 

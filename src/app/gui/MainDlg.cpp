@@ -1,23 +1,22 @@
 #include "app/gui/MainDlg.h"
 
-#include <QCloseEvent>
+#include <QButtonGroup>
+#include <QCheckBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMenuBar>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QVBoxLayout>
 
 #include "app/gui/AboutBox.h"
 #include "app/gui/AppIcon.h"
 #include "app/gui/ExitDlg.h"
-#include "partials/gui/EditPartialsDlg.h"
 #include "platform/UiServices.h"
-#include "transform/TransformFile.h"
-#include "transform/gui/TransformProgressDlg.h"
-#include "transform/gui/TransformViewDlg.h"
-#include "view/gui/WaveViewDlg.h"
-#include "wave/gui/WaveDetailsDlg.h"
 
 namespace {
 
@@ -56,36 +55,46 @@ QLabel* MakeVersionText(QWidget* owner, const std::string& text, const QString& 
 }  // namespace
 
 CMainDlg::CMainDlg(CUiServices& ui, const VersionStrings& version, QWidget* parent)
-    : QDialog(parent), m_version(version), m_ui(ui), m_exchange(ui) {
+    : QDialog(parent),
+      m_ui(ui),
+      m_version(version),
+      m_exchange(ui),
+      m_waveform({m_doc, ui, this, [this] { ShowPanel(); }}),
+      m_transform({m_doc, ui, this, [this] { ShowPanel(); }}),
+      m_partials({m_doc, ui, this, [this] { ShowPanel(); }}) {
     setWindowTitle(QStringLiteral("Waveform Analysis"));
     setWindowIcon(AppIcon());
     setWindowFlag(Qt::WindowMinimizeButtonHint, true);
     BuildControls();
-
-    // The exchange reads the fields in this order; a bad field stops it there.
-    m_exchange.AddInt(m_freqIncreaseEdit, &m_freqIncrease);
-    m_exchange.AddInt(m_startSampleEdit, &m_params.m_startSample);
-    m_exchange.AddInt(m_endSampleEdit, &m_params.m_endSample);
-    m_exchange.AddInt(m_stepsEdit, &m_params.m_steps);
-    m_exchange.AddDouble(m_intervalEdit, &m_params.m_interval);
-    m_exchange.AddDouble(m_endFreqEdit, &m_params.m_endFreq);
-    m_exchange.AddDouble(m_startFreqEdit, &m_params.m_startFreq, 0.0, 600000.0);
-    m_exchange.AddDouble(m_nominalEdit, &m_params.m_nominal);
-    m_exchange.AddInt(m_sampleRateEdit, &m_params.m_sampleRate);
-    m_exchange.AddCheck(m_playSelectedCheck, &m_params.m_playSelectedOnly);
-    m_exchange.AddCheck(m_writeInCentsCheck, &m_params.m_writeInCents);
-    m_exchange.AddInt(m_numSamplesEdit, &m_params.m_numSamples);
-    m_exchange.AddCheck(m_germanNamesCheck, &m_params.m_germanNames);
-    m_exchange.AddText(m_fileNameEdit, &m_fileNameText);
-    m_exchange.AddText(m_nominalNoteEdit, &m_nominalNote);
+    BindExchange();
 
     RefreshButtons();
-    m_analysing = false;
+    m_doc.m_analysing = false;
     m_a440Radio->setChecked(true);
     ShowPanel();
 }
 
 CMainDlg::~CMainDlg() = default;
+
+void CMainDlg::BindExchange() {
+    // The exchange reads the fields in this order; a bad field stops it there.
+    AnalysisParams& params = m_doc.m_params;
+    m_exchange.AddInt(m_freqIncreaseEdit, &m_doc.m_freqIncrease);
+    m_exchange.AddInt(m_startSampleEdit, &params.m_startSample);
+    m_exchange.AddInt(m_endSampleEdit, &params.m_endSample);
+    m_exchange.AddInt(m_stepsEdit, &params.m_steps);
+    m_exchange.AddDouble(m_intervalEdit, &params.m_interval);
+    m_exchange.AddDouble(m_endFreqEdit, &params.m_endFreq);
+    m_exchange.AddDouble(m_startFreqEdit, &params.m_startFreq, 0.0, kMaxStartFrequency);
+    m_exchange.AddDouble(m_nominalEdit, &params.m_nominal);
+    m_exchange.AddInt(m_sampleRateEdit, &params.m_sampleRate);
+    m_exchange.AddCheck(m_playSelectedCheck, &params.m_playSelectedOnly);
+    m_exchange.AddCheck(m_writeInCentsCheck, &params.m_writeInCents);
+    m_exchange.AddInt(m_numSamplesEdit, &params.m_numSamples);
+    m_exchange.AddCheck(m_germanNamesCheck, &params.m_germanNames);
+    m_exchange.AddText(m_fileNameEdit, &m_doc.m_fileNameText);
+    m_exchange.AddText(m_nominalNoteEdit, &m_nominalNote);
+}
 
 void CMainDlg::BuildControls() {
     auto* menuBar = new QMenuBar(this);
@@ -105,30 +114,39 @@ void CMainDlg::BuildControls() {
     layout->addWidget(BuildPartialsGroup());
 }
 
+QPushButton* CMainDlg::AddCommand(QWidget* group, const QString& text, Before before,
+                                  std::function<PanelUpdate()> command) {
+    auto* button = MakeButton(group, text);
+    connect(button, &QPushButton::clicked, this,
+            [this, before, command = std::move(command)] { Run(before, command); });
+    return button;
+}
+
 QGroupBox* CMainDlg::BuildApplicationGroup() {
     auto* group = new QGroupBox(QStringLiteral("Application Control"), this);
     auto* grid = new QGridLayout(group);
-    m_descriptionText =
+    auto* description =
         MakeVersionText(group, m_version.description, QStringLiteral("Description"));
-    m_companyText = MakeVersionText(group, m_version.company, QStringLiteral("Company"));
-    m_copyrightText = MakeVersionText(group, m_version.legalNotice, QStringLiteral("Legal notice"));
-    m_versionText = MakeVersionText(group, m_version.productVersion, QStringLiteral("Version:"));
+    auto* company = MakeVersionText(group, m_version.company, QStringLiteral("Company"));
+    auto* copyright = MakeVersionText(group, m_version.legalNotice, QStringLiteral("Legal notice"));
+    auto* version =
+        MakeVersionText(group, m_version.productVersion, QStringLiteral("Product version"));
     auto* versionLabel = new QLabel(QStringLiteral("Version:"), group);
-    m_analyseButton = MakeButton(group, QStringLiteral("Analyse File"));
-    m_exitButton = MakeButton(group, QStringLiteral("EXIT"));
-    grid->addWidget(m_descriptionText, 0, 0);
-    grid->addWidget(m_companyText, 1, 0);
-    grid->addWidget(m_copyrightText, 0, 1);
+    auto* analyse = MakeButton(group, QStringLiteral("Analyse File"));
+    auto* exit = MakeButton(group, QStringLiteral("EXIT"));
+    grid->addWidget(description, 0, 0);
+    grid->addWidget(company, 1, 0);
+    grid->addWidget(copyright, 0, 1);
     auto* versionRow = new QHBoxLayout;
     versionRow->addWidget(versionLabel);
-    versionRow->addWidget(m_versionText, 1);
+    versionRow->addWidget(version, 1);
     grid->addLayout(versionRow, 1, 1);
-    grid->addWidget(m_analyseButton, 0, 2);
-    grid->addWidget(m_exitButton, 1, 2);
+    grid->addWidget(analyse, 0, 2);
+    grid->addWidget(exit, 1, 2);
     grid->setColumnStretch(0, 1);
     grid->setColumnStretch(1, 1);
-    connect(m_analyseButton, &QPushButton::clicked, this, &CMainDlg::OnAnalyseFile);
-    connect(m_exitButton, &QPushButton::clicked, this, &CMainDlg::OnExit);
+    connect(analyse, &QPushButton::clicked, this, &CMainDlg::OnAnalyseFile);
+    connect(exit, &QPushButton::clicked, this, &CMainDlg::OnExit);
     return group;
 }
 
@@ -148,19 +166,18 @@ QGroupBox* CMainDlg::BuildWaveformGroup() {
     grid->addWidget(m_playSelectedCheck, 3, 2, 1, 2);
 
     m_playButton = MakeButton(group, QStringLiteral("Play Waveform"));
-    m_readWaveButton = MakeButton(group, QStringLiteral("Read Waveform"));
-    m_writeWaveButton = MakeButton(group, QStringLiteral("Write Waveform"));
-    m_recordButton = MakeButton(group, QStringLiteral("Record Waveform"));
-    m_viewWaveButton = MakeButton(group, QStringLiteral("View Waveform"));
+    auto* read = AddCommand(group, QStringLiteral("Read Waveform"), Before::kNothing,
+                            [this] { return m_waveform.ReadWaveform(); });
+    m_writeWaveButton = AddCommand(group, QStringLiteral("Write Waveform"), Before::kNothing,
+                                   [this] { return m_waveform.WriteWaveform(); });
+    auto* record = MakeButton(group, QStringLiteral("Record Waveform"));
+    m_viewWaveButton = AddCommand(group, QStringLiteral("View Waveform"), Before::kSync,
+                                  [this] { return m_waveform.ViewWaveform(); });
     m_increaseFreqButton = MakeButton(group, QStringLiteral("Increase Freq."));
-    const QPushButton* order[] = {m_playButton,   m_readWaveButton, m_writeWaveButton,
-                                  m_recordButton, m_viewWaveButton, m_increaseFreqButton};
+    QPushButton* const order[] = {
+        m_playButton, read, m_writeWaveButton, record, m_viewWaveButton, m_increaseFreqButton};
     for (int i = 0; i < 6; ++i)
-        grid->addWidget(const_cast<QPushButton*>(order[i]), 4 + i / 2, (i % 2) * 2, 1, 2);
-
-    connect(m_readWaveButton, &QPushButton::clicked, this, &CMainDlg::OnReadWaveform);
-    connect(m_writeWaveButton, &QPushButton::clicked, this, &CMainDlg::OnWriteWaveform);
-    connect(m_viewWaveButton, &QPushButton::clicked, this, &CMainDlg::OnViewWaveform);
+        grid->addWidget(order[i], 4 + i / 2, (i % 2) * 2, 1, 2);
     return group;
 }
 
@@ -174,21 +191,22 @@ QGroupBox* CMainDlg::BuildTransformsGroup() {
     m_writeInCentsCheck = new QCheckBox(QStringLiteral("Write Transform in cents, not Hz"), group);
     grid->addWidget(m_writeInCentsCheck, 4, 0, 1, 2);
 
-    m_doTransformButton = MakeButton(group, QStringLiteral("Do Transform"));
-    m_viewTransformButton = MakeButton(group, QStringLiteral("View Tr. / Get Part."));
-    m_readTransformButton = MakeButton(group, QStringLiteral("Read Transform"));
-    m_writeTransformButton = MakeButton(group, QStringLiteral("Write Transform"));
+    m_doTransformButton = AddCommand(group, QStringLiteral("Do Transform"), Before::kSync,
+                                     [this] { return m_transform.DoTransform(); });
+    m_viewTransformButton = AddCommand(group, QStringLiteral("View Tr. / Get Part."), Before::kSync,
+                                       [this] { return m_transform.ViewTransform(); });
+    auto* read = AddCommand(group, QStringLiteral("Read Transform"), Before::kNothing,
+                            [this] { return m_transform.ReadTransform(); });
+    m_writeTransformButton = AddCommand(group, QStringLiteral("Write Transform"), Before::kRead,
+                                        [this] { return m_transform.WriteTransform(); });
     grid->addWidget(m_doTransformButton, 0, 2);
     grid->addWidget(m_viewTransformButton, 1, 2);
-    grid->addWidget(m_readTransformButton, 2, 2);
+    grid->addWidget(read, 2, 2);
     grid->addWidget(m_writeTransformButton, 3, 2);
 
-    connect(m_doTransformButton, &QPushButton::clicked, this, &CMainDlg::OnDoTransform);
-    connect(m_viewTransformButton, &QPushButton::clicked, this, &CMainDlg::OnViewTransform);
-    connect(m_readTransformButton, &QPushButton::clicked, this, &CMainDlg::OnReadTransform);
-    connect(m_writeTransformButton, &QPushButton::clicked, this, &CMainDlg::OnWriteTransform);
+    // Every change of the text counts, from the keyboard, a paste or an assistive tool.
     for (auto* edit : {m_startFreqEdit, m_endFreqEdit, m_intervalEdit})
-        connect(edit, &QLineEdit::textEdited, this, &CMainDlg::OnFrequencyEdited);
+        connect(edit, &QLineEdit::textChanged, this, &CMainDlg::OnFrequencyChanged);
     return group;
 }
 
@@ -202,35 +220,37 @@ QGroupBox* CMainDlg::BuildPartialsGroup() {
     m_a435Radio = new QRadioButton(QStringLiteral("A=435Hz"), group);
     m_a432Radio = new QRadioButton(QStringLiteral("A=432Hz"), group);
     auto* pitch = new QButtonGroup(group);
-    pitch->addButton(m_a440Radio);
-    pitch->addButton(m_a435Radio);
-    pitch->addButton(m_a432Radio);
-    grid->addWidget(m_a440Radio, 0, 2);
-    grid->addWidget(m_a435Radio, 1, 2);
-    grid->addWidget(m_a432Radio, 2, 2);
+    const std::pair<QRadioButton*, double> references[] = {
+        {m_a440Radio, 440.0}, {m_a435Radio, 435.0}, {m_a432Radio, 432.0}};
+    int row = 0;
+    for (const auto& [radio, aRef] : references) {
+        pitch->addButton(radio);
+        grid->addWidget(radio, row++, 2);
+        // The state counts, not the click: an assistive tool's Toggle sets it directly.
+        connect(radio, &QRadioButton::toggled, this, [this, aRef = aRef](bool checked) {
+            if (checked && !m_showing)
+                Run(Before::kNothing, [this, aRef] { return m_partials.SetPitchReference(aRef); });
+        });
+    }
     m_germanNamesCheck = new QCheckBox(QStringLiteral("German note names"), group);
     grid->addWidget(m_germanNamesCheck, 2, 0, 1, 2);
+    connect(m_germanNamesCheck, &QCheckBox::toggled, this, &CMainDlg::OnGermanNamesChanged);
 
-    m_editPartialsButton = MakeButton(group, QStringLiteral("View / Edit Partials"));
+    auto* edit = AddCommand(group, QStringLiteral("View / Edit Partials"), Before::kSync,
+                            [this] { return m_partials.EditPartials(); });
     m_findDecaysButton = MakeButton(group, QStringLiteral("Find Decays"));
     m_createWaveButton = MakeButton(group, QStringLiteral("Create Waveform"));
-    m_readPartialsButton = MakeButton(group, QStringLiteral("Read Partials"));
-    m_writePartialsButton = MakeButton(group, QStringLiteral("Write Partials"));
-    grid->addWidget(m_editPartialsButton, 0, 3);
+    auto* read = AddCommand(group, QStringLiteral("Read Partials"), Before::kNothing,
+                            [this] { return m_partials.ReadPartials(); });
+    m_writePartialsButton = AddCommand(group, QStringLiteral("Write Partials"), Before::kNothing,
+                                       [this] { return m_partials.WritePartials(); });
+    grid->addWidget(edit, 0, 3);
     grid->addWidget(m_findDecaysButton, 1, 3);
     grid->addWidget(m_createWaveButton, 2, 3);
-    grid->addWidget(m_readPartialsButton, 0, 4);
+    grid->addWidget(read, 0, 4);
     grid->addWidget(m_writePartialsButton, 1, 4);
     m_nominalEdit->setMaximumWidth(140);
     m_nominalNoteEdit->setMaximumWidth(140);
-
-    connect(m_editPartialsButton, &QPushButton::clicked, this, &CMainDlg::OnEditPartials);
-    connect(m_readPartialsButton, &QPushButton::clicked, this, &CMainDlg::OnReadPartials);
-    connect(m_writePartialsButton, &QPushButton::clicked, this, &CMainDlg::OnWritePartials);
-    connect(m_a440Radio, &QRadioButton::clicked, this, [this] { OnPitchReference(440.0); });
-    connect(m_a435Radio, &QRadioButton::clicked, this, [this] { OnPitchReference(435.0); });
-    connect(m_a432Radio, &QRadioButton::clicked, this, [this] { OnPitchReference(432.0); });
-    connect(m_germanNamesCheck, &QCheckBox::clicked, this, &CMainDlg::OnGermanNames);
     return group;
 }
 
@@ -239,217 +259,75 @@ bool CMainDlg::ReadPanel() {
 }
 
 void CMainDlg::ShowPanel() {
-    m_nominalNote = m_partials.NoteName(m_params.m_nominal, m_params.m_germanNames);
+    m_nominalNote = m_doc.NominalNote();
+    m_showing = true;
     m_exchange.Show();
+    m_showing = false;
 }
 
 void CMainDlg::RefreshButtons() {
-    const bool haveWave = m_wave.m_state != CWaveData::kNoWaveform;
-    const bool haveTransforms = m_transforms.m_valid;
-    const bool havePartials = m_partials.m_hasData;
-    for (auto* button : {m_writeWaveButton, m_viewWaveButton, m_playButton, m_increaseFreqButton,
-                         m_doTransformButton})
-        button->setEnabled(haveWave);
-    m_writeTransformButton->setEnabled(haveTransforms);
-    m_viewTransformButton->setEnabled(haveTransforms);
-    m_writePartialsButton->setEnabled(havePartials);
-    m_createWaveButton->setEnabled(havePartials);
-    m_findDecaysButton->setEnabled(havePartials && haveTransforms && haveWave);
+    const PanelButtons b = m_doc.Buttons();
+    m_writeWaveButton->setEnabled(b.m_writeWaveform);
+    m_viewWaveButton->setEnabled(b.m_viewWaveform);
+    m_playButton->setEnabled(b.m_playWaveform);
+    m_increaseFreqButton->setEnabled(b.m_increaseFreq);
+    m_doTransformButton->setEnabled(b.m_doTransform);
+    m_writeTransformButton->setEnabled(b.m_writeTransform);
+    m_viewTransformButton->setEnabled(b.m_viewTransform);
+    m_writePartialsButton->setEnabled(b.m_writePartials);
+    m_createWaveButton->setEnabled(b.m_createWaveform);
+    m_findDecaysButton->setEnabled(b.m_findDecays);
 }
 
-void CMainDlg::Sync() {
-    ReadPanel();
-    m_wave.m_selStart = m_params.m_startSample;
-    m_wave.m_selEnd = m_params.m_endSample;
-    m_partials.m_germanNames = m_params.m_germanNames;
-}
-
-void CMainDlg::CopyStoreValues() {
-    m_params.m_numSamples = m_wave.m_sampleCount;
-    m_params.m_startSample = m_wave.m_selStart;
-    m_params.m_endSample = m_wave.m_selEnd;
-    m_params.m_sampleRate = static_cast<std::int32_t>(m_wave.m_format.m_samplesPerSec);
-    m_params.m_fileTitle = m_wave.GetFileTitle();
-    m_fileNameText = m_wave.GetFileName();
-    // Shown as a whole percentage, the way it has always been stored: 105.9 shows as 105.
-    m_freqIncrease = static_cast<std::int16_t>(TruncToInt32(m_wave.m_freqPercent));
-}
-
-void CMainDlg::OnReadWaveform() {
-    WaveFormatCopy formatCopy;
-    const int result = m_wave.ReadWaveFile(m_ui, formatCopy);
-    if (result != CWaveData::kReadOk) {
-        m_ui.MessageBox(CWaveData::WaveResultText(result));
-    } else {
-        if (!m_analysing) {
-            CWaveDetailsDlg details(formatCopy, this);
-            details.exec();
-        }
-        CopyStoreValues();
-    }
-    RefreshButtons();
-    ShowPanel();
-}
-
-void CMainDlg::OnWriteWaveform() {
-    if (m_wave.WriteWaveFile(m_ui))
+void CMainDlg::Run(Before before, const std::function<PanelUpdate()>& command) {
+    // The commands do not look at the outcome of the read: a bad field has been prompted
+    // for, and they go on with the values as they stand.
+    if (before != Before::kNothing)
+        ReadPanel();
+    if (before == Before::kSync)
+        m_doc.Sync();
+    const PanelUpdate after = command();
+    if (after.m_copyStoreValues)
+        m_doc.CopyStoreValues();
+    if (after.m_show)
         ShowPanel();
-    else
-        m_ui.MessageBox("Error writing file!");
-}
-
-void CMainDlg::OnViewWaveform() {
-    Sync();
-    CWaveViewDlg view(m_wave, m_params, m_ui, this);
-    view.exec();  // however it closes, the selection made in it counts
-    m_wave.m_selStart = m_params.m_startSample;
-    m_wave.m_selEnd = m_params.m_endSample;
-    ShowPanel();
-    RefreshButtons();
+    if (after.m_refreshButtons)
+        RefreshButtons();
+    if (after.m_then == PanelFollowUp::kViewTransform)
+        Run(Before::kSync, [this] { return m_transform.ViewTransform(); });
 }
 
 void CMainDlg::OnAnalyseFile() {
-    m_analysing = true;
-    m_wave.m_state = CWaveData::kNoWaveform;
-    OnReadWaveform();
-    if (m_wave.m_state == CWaveData::kFromFile) {
-        m_transforms.Allocate(m_params.m_steps, m_params.m_startFreq, m_params.m_endFreq,
-                              m_params.m_interval);
-        OnDoTransform();
-        if (m_transforms.m_valid && m_partials.FindPartials(m_transforms, 1.25, 46)) {
-            m_partials.m_nominal =
-                m_partials.Classify(false, m_params.m_startFreq, m_params.m_endFreq);
-            m_partials.UpdateCentsAndNotes();
-            OnViewTransform();
-        }
+    // The waveform stays as it is until a file has been chosen: a cancelled dialog must
+    // not lose a recording or a created waveform.
+    m_doc.m_analysing = true;
+    bool loaded = false;
+    Run(Before::kNothing, [&] { return m_waveform.ReadWaveform(&loaded); });
+    if (loaded && m_doc.m_wave.m_state == CWaveData::kFromFile) {
+        const AnalysisParams& params = m_doc.m_params;
+        m_doc.m_transforms.Allocate(params.m_steps, params.m_startFreq, params.m_endFreq,
+                                    params.m_interval);
+        Run(Before::kSync, [this] { return m_transform.DoTransform(); });
+        if (m_doc.m_transforms.m_valid && m_doc.FindAndNamePartials())
+            Run(Before::kSync, [this] { return m_transform.ViewTransform(); });
     }
-    m_analysing = false;
+    m_doc.m_analysing = false;
 }
 
-void CMainDlg::OnDoTransform() {
-    Sync();
-    const auto steps = CheckTransformParams(
-        m_params, m_wave.m_sampleCount, static_cast<std::int32_t>(m_wave.m_format.m_samplesPerSec));
-    if (!steps) {
-        m_ui.MessageBox("Bad transform parameters!");
+void CMainDlg::OnFrequencyChanged() {
+    if (m_showing)
         return;
-    }
-    m_params.m_steps = *steps;
-    // The samples are the waveform's: after a transform file was read the panel may show
-    // that file's rate, which would put every value at the wrong frequency.
-    m_params.m_sampleRate = static_cast<std::int32_t>(m_wave.m_format.m_samplesPerSec);
-    ShowPanel();
-    bool completed = false;
-    bool failed = !m_transforms.Allocate(m_params.m_steps, m_params.m_startFreq, m_params.m_endFreq,
-                                         m_params.m_interval);
-    if (!failed) {
-        CTransformProgressDlg progress(m_transforms, m_params, m_wave.m_samples.get(),
-                                       m_wave.m_sampleCount, this);
-        completed = progress.exec() == QDialog::Accepted;
-        failed = progress.JobFailed();
-    }
-    if (completed) {
-        m_transforms.m_valid = true;
-        RefreshButtons();
-        if (!m_analysing)
-            OnViewTransform();
-        return;
-    }
-    // A job that could not have its memory is as unworkable as bad settings.
-    m_ui.MessageBox(failed ? "Bad transform parameters!" : "Transforms cancelled");
-    m_transforms.m_valid = false;
-    RefreshButtons();
-}
-
-void CMainDlg::OnViewTransform() {
-    Sync();
-    CTransformViewDlg view(m_transforms, m_partials, m_params, m_ui, this);
-    view.exec();
-    m_params.m_nominal = m_partials.m_nominal;
-    m_partials.UpdateCentsAndNotes();
-    ShowPanel();
-    RefreshButtons();
-}
-
-void CMainDlg::OnEditPartials() {
-    Sync();
-    CEditPartialsDlg editor(m_partials, m_ui, this);
-    editor.exec();  // OK or closed: the table holds what the editor left in it either way
-    RefreshButtons();
-    m_params.m_nominal = m_partials.m_nominal;
-    ShowPanel();
-}
-
-void CMainDlg::OnReadPartials() {
-    const int result = m_partials.ReadPartialsFile(m_ui);
-    if (result != CPartialData::kReadOk) {
-        m_ui.MessageBox(CPartialData::ReadResultText(result));
-        return;
-    }
-    m_params.m_nominal = m_partials.m_nominal;
-    ShowPanel();
-    RefreshButtons();
-}
-
-void CMainDlg::OnWritePartials() {
-    if (!m_partials.WritePartialsFile(m_ui, m_params.m_fileTitle))
-        m_ui.MessageBox("Error writing file!");
-}
-
-void CMainDlg::OnReadTransform() {
-    std::int32_t sampleRate = 0, startSample = 0, endSample = 0;
-    const int result = ReadTransformFile(m_ui, m_transforms, sampleRate, startSample, endSample);
-    if (result != kTransformReadOk) {
-        m_ui.MessageBox(TransformResultText(result));
-        RefreshButtons();
-        return;
-    }
-    m_params.m_startFreq = m_transforms.m_startFreq;
-    m_params.m_endFreq = m_transforms.m_endFreq;
-    m_params.m_interval = m_transforms.m_interval;
-    m_params.m_steps = m_transforms.m_steps;
-    m_params.m_sampleRate = sampleRate;
-    m_params.m_startSample = startSample;
-    m_params.m_endSample = endSample;
-    m_params.m_numSamples = endSample - startSample;
-    ShowPanel();
-    RefreshButtons();
-}
-
-void CMainDlg::OnWriteTransform() {
-    if (!m_transforms.m_valid) {
-        m_ui.MessageBox("no transforms yet loaded");
-        return;
-    }
-    ReadPanel();
-    const double nominal = m_partials.m_nominal;
-    if (m_params.m_writeInCents && nominal == 0.0) {
-        m_ui.MessageBox("Write in cents requested - nominal not set");
-        return;
-    }
-    if (!WriteTransformFile(m_ui, m_transforms, m_params, nominal))
-        m_ui.MessageBox("Error writing transforms!");
-}
-
-void CMainDlg::OnFrequencyEdited() {
-    // Quietly: a half-typed number ("-", "1e") must not raise a prompt at every keystroke.
-    m_exchange.Read(CFieldExchange::Prompt::kQuiet);
-    if (m_params.RecomputeSteps())
+    // Quietly: a half-typed number ("-", "1e") or an emptied field must not raise a prompt
+    // at every keystroke, nor be written over while the user is still typing it. Until
+    // every field reads, the steps stay as they are.
+    if (m_exchange.Read(CFieldExchange::Prompt::kQuiet) && m_doc.m_params.RecomputeSteps())
         ShowPanel();
 }
 
-void CMainDlg::OnPitchReference(double aRef) {
-    m_params.m_aRef = aRef;
-    m_partials.m_aRef = aRef;
-    m_partials.UpdateNotes();
-    ShowPanel();
-}
-
-void CMainDlg::OnGermanNames() {
-    ReadPanel();
-    m_partials.m_germanNames = m_params.m_germanNames;
-    m_partials.UpdateNotes();
-    ShowPanel();
+void CMainDlg::OnGermanNamesChanged() {
+    if (m_showing)
+        return;
+    Run(Before::kRead, [this] { return m_partials.ApplyGermanNames(); });
 }
 
 void CMainDlg::OnAbout() {
@@ -467,18 +345,15 @@ void CMainDlg::OnExit() {
         accept();
 }
 
+void CMainDlg::reject() {
+    OnExit();
+}
+
 void CMainDlg::keyPressEvent(QKeyEvent* event) {
-    // Enter does nothing here; Escape (handled by the dialog) ends the panel at once.
+    // Enter does nothing here; Escape (handled by the dialog) asks as EXIT does.
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
         event->accept();
         return;
     }
     QDialog::keyPressEvent(event);
-}
-
-void CMainDlg::closeEvent(QCloseEvent* event) {
-    if (ConfirmExit())
-        QDialog::closeEvent(event);
-    else
-        event->ignore();
 }

@@ -1,100 +1,95 @@
 #pragma once
 
-#include <QButtonGroup>
-#include <QCheckBox>
 #include <QDialog>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QRadioButton>
-#include <memory>
+#include <functional>
 #include <string>
 
-#include "app/AnalysisParams.h"
-#include "partials/PartialData.h"
+#include "app/AnalysisDoc.h"
+#include "app/gui/PartialsCommands.h"
+#include "app/gui/TransformCommands.h"
+#include "app/gui/WaveformCommands.h"
 #include "platform/VersionInfo.h"
 #include "platform/gui/FieldExchange.h"
-#include "transform/TransformData.h"
-#include "wave/WaveData.h"
 
 class CUiServices;
+class QCheckBox;
 class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
 
-// "Waveform Analysis": the control panel. It owns the waveform, the transforms, the
-// partials and the panel values for the whole run and starts every command.
+// "Waveform Analysis": the control panel. It shows the document (the waveform, the
+// transforms, the partials and the panel's values, for the whole run) in its fields and
+// starts every command. Each command runs in one cycle: read the panel (and, for most,
+// hand the selection and the note-name choice on), act, then copy back, show the panel and
+// apply the button rule as the command asks.
 class CMainDlg : public QDialog {
     Q_OBJECT
   public:
     CMainDlg(CUiServices& ui, const VersionStrings& version, QWidget* parent = nullptr);
     ~CMainDlg() override;
 
-    // The panel's state, open to the commands' dialogs and to tests.
-    VersionStrings m_version;
-    std::int32_t m_freqIncrease = 100;
-    std::string m_fileNameText = "No file loaded";  // the "Filename:" field
-    CWaveData m_wave;
-    CTransformData m_transforms;
-    CPartialData m_partials;
-    bool m_analysing = false;
-    AnalysisParams m_params;
+    CAnalysisDoc& Document() { return m_doc; }
+    const CAnalysisDoc& Document() const { return m_doc; }
 
-    // The two directions of the exchange between the controls and the values above.
-    bool ReadPanel();
-    void ShowPanel();
-    // The button-enabling rule.
-    void RefreshButtons();
-
-    // Commands.
-    void OnReadWaveform();
-    void OnWriteWaveform();
-    void OnAnalyseFile();
-    void OnViewWaveform();
-    void OnDoTransform();
-    void OnViewTransform();
-    void OnReadTransform();
-    void OnWriteTransform();
-    void OnEditPartials();
-    void OnReadPartials();
-    void OnWritePartials();
-    void OnExit();
-    void OnAbout();
-    void OnFrequencyEdited();
-    void OnPitchReference(double aRef);
-    void OnGermanNames();
-
-    // Controls, by the panel's labels.
-    QLineEdit* m_fileNameEdit;
-    QLineEdit *m_numSamplesEdit, *m_sampleRateEdit, *m_startSampleEdit, *m_endSampleEdit,
-        *m_freqIncreaseEdit;
-    QLineEdit *m_startFreqEdit, *m_endFreqEdit, *m_intervalEdit, *m_stepsEdit;
-    QLineEdit *m_nominalEdit, *m_nominalNoteEdit;
-    QCheckBox *m_playSelectedCheck, *m_writeInCentsCheck, *m_germanNamesCheck;
-    QRadioButton *m_a440Radio, *m_a435Radio, *m_a432Radio;
-    QPushButton *m_analyseButton, *m_exitButton;
-    QPushButton *m_playButton, *m_readWaveButton, *m_writeWaveButton, *m_recordButton,
-        *m_viewWaveButton, *m_increaseFreqButton;
-    QPushButton *m_doTransformButton, *m_viewTransformButton, *m_readTransformButton,
-        *m_writeTransformButton;
-    QPushButton *m_editPartialsButton, *m_findDecaysButton, *m_createWaveButton,
-        *m_readPartialsButton, *m_writePartialsButton;
-    QLabel *m_descriptionText, *m_companyText, *m_copyrightText, *m_versionText;
+    // Escape and the close box ask before ending, as EXIT does.
+    void reject() override;
 
   protected:
     void keyPressEvent(QKeyEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
 
   private:
+    // What a command needs done before it runs.
+    enum class Before { kNothing, kRead, kSync };
+
     void BuildControls();
     QGroupBox* BuildApplicationGroup();
     QGroupBox* BuildWaveformGroup();
     QGroupBox* BuildTransformsGroup();
     QGroupBox* BuildPartialsGroup();
-    // Read the panel, then hand the selection to the waveform and the note-name choice on.
-    void Sync();
-    void CopyStoreValues();
+    void BindExchange();
+    QPushButton* AddCommand(QWidget* group, const QString& text, Before before,
+                            std::function<PanelUpdate()> command);
+
+    bool ReadPanel();
+    void ShowPanel();
+    void RefreshButtons();
+    void Run(Before before, const std::function<PanelUpdate()>& command);
+
+    void OnAnalyseFile();
+    void OnExit();
+    void OnAbout();
+    void OnFrequencyChanged();
+    void OnGermanNamesChanged();
     bool ConfirmExit();
 
     CUiServices& m_ui;
+    VersionStrings m_version;
+    CAnalysisDoc m_doc;
     CFieldExchange m_exchange;
     std::string m_nominalNote;
+    // Set while the panel writes its own fields, whose change signals are then not the
+    // user's.
+    bool m_showing = false;
+
+    CWaveformCommands m_waveform;
+    CTransformCommands m_transform;
+    CPartialsCommands m_partials;
+
+    QLineEdit* m_fileNameEdit = nullptr;
+    QLineEdit *m_numSamplesEdit = nullptr, *m_sampleRateEdit = nullptr,
+              *m_startSampleEdit = nullptr, *m_endSampleEdit = nullptr,
+              *m_freqIncreaseEdit = nullptr;
+    QLineEdit *m_startFreqEdit = nullptr, *m_endFreqEdit = nullptr, *m_intervalEdit = nullptr,
+              *m_stepsEdit = nullptr;
+    QLineEdit *m_nominalEdit = nullptr, *m_nominalNoteEdit = nullptr;
+    QCheckBox *m_playSelectedCheck = nullptr, *m_writeInCentsCheck = nullptr,
+              *m_germanNamesCheck = nullptr;
+    QRadioButton *m_a440Radio = nullptr, *m_a435Radio = nullptr, *m_a432Radio = nullptr;
+    QPushButton *m_playButton = nullptr, *m_writeWaveButton = nullptr, *m_viewWaveButton = nullptr,
+                *m_increaseFreqButton = nullptr, *m_doTransformButton = nullptr,
+                *m_viewTransformButton = nullptr, *m_writeTransformButton = nullptr,
+                *m_findDecaysButton = nullptr, *m_createWaveButton = nullptr,
+                *m_writePartialsButton = nullptr;
 };

@@ -62,7 +62,7 @@ CEditPartialsDlg::CEditPartialsDlg(CPartialData& table, CUiServices& ui, QWidget
     // The reference and the note names are chosen on the panel and cannot change while
     // this dialog is open.
     m_pitchText = PitchReferenceText(m_table.m_aRef) + "Hz";
-    m_namesText = m_table.m_germanNames == 1 ? "German names" : "";
+    m_namesText = m_table.m_germanNames ? "German names" : "";
     BuildControls();
 
     m_fields.AddDouble(m_nominalEdit, &m_table.m_nominal);

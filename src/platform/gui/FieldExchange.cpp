@@ -12,7 +12,7 @@ void CFieldExchange::AddDouble(QLineEdit* edit, double* value, std::optional<dou
     m_fields.push_back({Kind::kDouble, edit, value, min, max});
 }
 
-void CFieldExchange::AddCheck(QAbstractButton* box, std::int32_t* value) {
+void CFieldExchange::AddCheck(QAbstractButton* box, bool* value) {
     m_fields.push_back({Kind::kCheck, box, value, std::nullopt, std::nullopt});
 }
 
@@ -63,8 +63,8 @@ bool CFieldExchange::Read(Prompt mode) {
                 break;
             }
             case Kind::kCheck:
-                *static_cast<std::int32_t*>(field.value) =
-                    static_cast<QAbstractButton*>(field.control)->isChecked() ? 1 : 0;
+                *static_cast<bool*>(field.value) =
+                    static_cast<QAbstractButton*>(field.control)->isChecked();
                 break;
             case Kind::kText:
                 break;
@@ -92,7 +92,7 @@ void CFieldExchange::Show() {
             }
             case Kind::kCheck:
                 static_cast<QAbstractButton*>(field.control)
-                    ->setChecked(*static_cast<std::int32_t*>(field.value) != 0);
+                    ->setChecked(*static_cast<bool*>(field.value));
                 break;
             case Kind::kText: {
                 auto* edit = static_cast<QLineEdit*>(field.control);

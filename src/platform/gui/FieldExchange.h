@@ -21,7 +21,7 @@ class CFieldExchange {
     // With a range, a value outside it is taken as typed, and then stops the read.
     void AddDouble(QLineEdit* edit, double* value, std::optional<double> min = std::nullopt,
                    std::optional<double> max = std::nullopt);
-    void AddCheck(QAbstractButton* box, std::int32_t* value);
+    void AddCheck(QAbstractButton* box, bool* value);
     // Shown only: a text member displayed in a read-only control.
     void AddText(QLineEdit* edit, const std::string* value);
 
@@ -42,7 +42,7 @@ class CFieldExchange {
     struct Field {
         Kind kind;
         QWidget* control;
-        void* value;  // the int, double or check value read into
+        void* value;  // the int, double or bool read into
         std::optional<double> min, max;
         const std::string* text = nullptr;  // a shown-only text
     };

@@ -11,7 +11,6 @@
 #include <QScrollBar>
 #include <QVBoxLayout>
 
-#include "app/AnalysisParams.h"
 #include "wave/WaveData.h"
 
 namespace {
@@ -73,11 +72,11 @@ QLineEdit* AddField(QHBoxLayout* row, const QString& label, QWidget* parent) {
 
 }  // namespace
 
-CWaveViewDlg::CWaveViewDlg(CWaveData& wave, AnalysisParams& params, CUiServices& ui,
+CWaveViewDlg::CWaveViewDlg(CWaveData& wave, SampleRange& selection, CUiServices& ui,
                            QWidget* parent)
     : QDialog(parent),
       m_samples(wave.m_samples.get()),
-      m_model(wave.m_samples ? wave.m_sampleCount : 0, params),
+      m_model(wave.m_samples ? wave.m_sampleCount : 0, selection),
       m_fields(ui),
       m_image(kDrawingWidth, kDrawingHeight, QImage::Format_RGB32),
       m_unselectedColour(PickUnselectedColour(palette())) {
@@ -100,9 +99,9 @@ CWaveViewDlg::CWaveViewDlg(CWaveData& wave, AnalysisParams& params, CUiServices&
         QStringLiteral("Press, drag and release the left mouse button to select a region"));
     m_scrollBar = new QScrollBar(Qt::Horizontal, this);
     m_scrollBar->setAccessibleName(QStringLiteral("Scroll waveform"));
-    m_scrollBar->setFocusPolicy(Qt::StrongFocus);  // arrows, Page Up/Down, Home, End
     m_scrollBar->setFixedWidth(m_frame->width());
-    m_scrollBar->installEventFilter(this);
+    m_scrollBinding = new CScrollBarBinding(
+        m_scrollBar, [this](ScrollRequest request, int position) { OnScroll(request, position); });
     m_okButton = new QPushButton(QStringLiteral("OK"), this);
     m_okButton->setDefault(true);
 
@@ -117,13 +116,12 @@ CWaveViewDlg::CWaveViewDlg(CWaveData& wave, AnalysisParams& params, CUiServices&
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
     m_fields.AddInt(m_positionEdit, &m_model.m_firstSample);
-    m_fields.AddInt(m_selStartEdit, &params.m_startSample);
-    m_fields.AddInt(m_selEndEdit, &params.m_endSample);
+    m_fields.AddInt(m_selStartEdit, &selection.m_startSample);
+    m_fields.AddInt(m_selEndEdit, &selection.m_endSample);
     m_fields.AddInt(m_scaleEdit, &m_model.m_samplesPerColumn);
 
     connect(m_okButton, &QPushButton::clicked, this, &QDialog::accept);
     connect(m_scaleButton, &QPushButton::clicked, this, &CWaveViewDlg::OnScale);
-    connect(m_scrollBar, &QAbstractSlider::actionTriggered, this, &CWaveViewDlg::OnScrollAction);
     m_autoScrollTimer.setInterval(CWaveViewModel::kAutoScrollMs);
     connect(&m_autoScrollTimer, &QTimer::timeout, this, &CWaveViewDlg::OnAutoScrollTick);
 
@@ -142,21 +140,6 @@ void CWaveViewDlg::TakeGeometry() {
         kDrawingWidth, kDrawingHeight);
 }
 
-bool CWaveViewDlg::eventFilter(QObject* watched, QEvent* event) {
-    // A scroll bar inverts its controls so the wheel scrolls the natural way, which also
-    // turns its arrow keys round: put Left and Right back to left and right.
-    if (watched == m_scrollBar && event->type() == QEvent::KeyPress) {
-        const auto* key = static_cast<QKeyEvent*>(event);
-        if (key->key() == Qt::Key_Left || key->key() == Qt::Key_Right) {
-            const bool right = (key->key() == Qt::Key_Right) != isRightToLeft();
-            m_scrollBar->triggerAction(right ? QAbstractSlider::SliderSingleStepAdd
-                                             : QAbstractSlider::SliderSingleStepSub);
-            return true;
-        }
-    }
-    return QDialog::eventFilter(watched, event);
-}
-
 void CWaveViewDlg::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     TakeGeometry();  // the layout has placed the frame for good by now
@@ -171,10 +154,8 @@ void CWaveViewDlg::done(int result) {
 void CWaveViewDlg::SetUpScrollBar() {
     // The bar's range already leaves room for the page: it ends where the last screenful
     // begins.
-    m_scrollBar->setRange(0, m_model.MaxFirst());
-    m_scrollBar->setPageStep(m_model.PageSamples());
-    m_scrollBar->setSingleStep(CWaveViewModel::kLineStep);
-    m_scrollBar->setValue(m_model.m_firstSample);
+    m_scrollBinding->Show(0, m_model.MaxFirst(), m_model.PageSamples(), CWaveViewModel::kLineStep,
+                          m_model.m_firstSample);
 }
 
 void CWaveViewDlg::FollowAutoScroll(bool restart) {
@@ -184,38 +165,9 @@ void CWaveViewDlg::FollowAutoScroll(bool restart) {
         m_autoScrollTimer.start();
 }
 
-void CWaveViewDlg::OnScrollAction(int action) {
-    using Code = CWaveViewModel::ScrollCode;
-    Code code = Code::kOther;
-    switch (action) {
-        case QAbstractSlider::SliderSingleStepSub:
-            code = Code::kLineLeft;
-            break;
-        case QAbstractSlider::SliderSingleStepAdd:
-            code = Code::kLineRight;
-            break;
-        case QAbstractSlider::SliderPageStepSub:
-            code = Code::kPageLeft;
-            break;
-        case QAbstractSlider::SliderPageStepAdd:
-            code = Code::kPageRight;
-            break;
-        case QAbstractSlider::SliderToMinimum:
-            code = Code::kLeftEnd;
-            break;
-        case QAbstractSlider::SliderToMaximum:
-            code = Code::kRightEnd;
-            break;
-        case QAbstractSlider::SliderMove:
-            code = Code::kThumbTrack;
-            break;
-        default:
-            break;
-    }
-    // The bar has already moved by its own idea of a step; the view's rules decide where
-    // it ends up. (Called before the bar takes the position as its value.)
-    m_model.Scroll(code, m_scrollBar->sliderPosition());
-    m_scrollBar->setSliderPosition(m_model.m_firstSample);
+void CWaveViewDlg::OnScroll(ScrollRequest request, int position) {
+    m_model.Scroll(request, position);
+    m_scrollBinding->ShowValue(m_model.m_firstSample);
     FollowAutoScroll(false);
     Refresh();
     Redraw();
@@ -232,7 +184,7 @@ void CWaveViewDlg::OnScale() {
 void CWaveViewDlg::OnAutoScrollTick() {
     m_model.Tick();
     FollowAutoScroll(false);
-    m_scrollBar->setValue(m_model.m_firstSample);
+    m_scrollBinding->ShowValue(m_model.m_firstSample);
     Refresh();
     Redraw();
 }

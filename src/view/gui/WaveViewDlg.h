@@ -7,9 +7,10 @@
 #include <vector>
 
 #include "platform/gui/FieldExchange.h"
+#include "platform/gui/ScrollBarBinding.h"
 #include "view/WaveViewModel.h"
 
-struct AnalysisParams;
+struct SampleRange;
 class CUiServices;
 class CWaveData;
 class QLineEdit;
@@ -28,7 +29,7 @@ class CWaveViewDlg : public QDialog {
     static constexpr int kDrawingWidth = 600;
     static constexpr int kDrawingHeight = 300;
 
-    CWaveViewDlg(CWaveData& wave, AnalysisParams& params, CUiServices& ui,
+    CWaveViewDlg(CWaveData& wave, SampleRange& selection, CUiServices& ui,
                  QWidget* parent = nullptr);
 
     // Ends a drag and its auto-scroll before closing.
@@ -51,7 +52,6 @@ class CWaveViewDlg : public QDialog {
     QWidget* m_frame;
 
   protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
@@ -59,7 +59,7 @@ class CWaveViewDlg : public QDialog {
 
   private:
     void TakeGeometry();
-    void OnScrollAction(int action);
+    void OnScroll(ScrollRequest request, int position);
     void OnScale();
     void OnAutoScrollTick();
     // Starts, restarts or stops the auto-scroll timer as the model's state asks.
@@ -71,6 +71,7 @@ class CWaveViewDlg : public QDialog {
     const std::int16_t* m_samples;
     CWaveViewModel m_model;
     CFieldExchange m_fields;
+    CScrollBarBinding* m_scrollBinding = nullptr;
     QTimer m_autoScrollTimer;
     QImage m_image;
     QColor m_unselectedColour;

@@ -5,6 +5,7 @@
 #include "support/ScriptedUiServices.h"
 #include "support/TempDir.h"
 #include "support/WavBuilder.h"
+#include "support/gui/DialogTestTools.h"
 #include "support/gui/ModalAnswer.h"
 
 namespace {
@@ -57,7 +58,7 @@ class AnalyseFileTest : public QObject {
         ui.AnswerOpen(path);
         CModalAnswers answers;
         answers.Then([](QDialog&) {});  // the progress dialog runs to its end
-        QTest::mouseClick(panel.m_analyseButton, Qt::LeftButton);
+        Press(panel, "Analyse File");
 
         QVERIFY2(ui.m_messages.empty(), ui.LastMessage().c_str());
         QVERIFY(!answers.Titles().empty());
@@ -65,11 +66,12 @@ class AnalyseFileTest : public QObject {
         // No details on the way, and the transform view exactly once, at the end.
         QCOMPARE(answers.Titles(),
                  (std::vector<QString>{"Transforms", "Transforms and partials selection"}));
-        QVERIFY(!panel.m_analysing);
-        QVERIFY(std::abs(panel.m_params.m_nominal - nominal) <= 0.5);
-        QCOMPARE(panel.m_nominalNoteEdit->text(), QStringLiteral("B(1) +21"));
+        const CAnalysisDoc& doc = panel.Document();
+        QVERIFY(!doc.m_analysing);
+        QVERIFY(std::abs(doc.m_params.m_nominal - nominal) <= 0.5);
+        QCOMPARE(Field(panel, "Nominal note")->text(), QStringLiteral("B(1) +21"));
 
-        const CPartialData& table = panel.m_partials;
+        const CPartialData& table = doc.m_partials;
         for (const auto& p : bell) {
             int row = -1;
             for (int i = 0; i < table.m_count; ++i)
@@ -78,16 +80,51 @@ class AnalyseFileTest : public QObject {
             QVERIFY2(row >= 0, p.name);
             QCOMPARE(QString::fromStdString(table.PartialName(row)), QString(p.name));
         }
-        QVERIFY(panel.m_writePartialsButton->isEnabled());
-        QVERIFY(panel.m_findDecaysButton->isEnabled());
+        QVERIFY(Button(panel, "Write Partials")->isEnabled());
+        QVERIFY(Button(panel, "Find Decays")->isEnabled());
 
         // The pitch reference renames the nominal (253 cents above A=432 is past the B); the
         // cents stay.
         const auto cents = table.m_cents;
-        QTest::mouseClick(panel.m_a432Radio, Qt::LeftButton, {},
-                          QPoint(8, panel.m_a432Radio->height() / 2));
-        QCOMPARE(panel.m_nominalNoteEdit->text(), QStringLiteral("C(2) -47"));
+        ClickBox(Button(panel, "A=432Hz"));
+        QCOMPARE(Field(panel, "Nominal note")->text(), QStringLiteral("C(2) -47"));
         QCOMPARE(table.m_cents, cents);
+    }
+
+    void aRefusedTransformLeavesNoStaleTransformOnOffer() {
+        CTempDir dir;
+        const std::string bell = dir.File("bell.wav");
+        WriteFileBytes(bell, BellWav(500.0, {{1.0, 5000, 1.0, "nominal"}}));
+        // At 8000 samples a second nothing above 4000 Hz exists: the panel's 0 .. 5000 Hz
+        // range is refused.
+        const std::string low = dir.File("low.wav");
+        WriteFileBytes(
+            low, CWavBuilder::Pcm(1, 8000, 16,
+                                  CWavBuilder::Samples16(std::vector<std::int16_t>(16000, 3000))));
+        CScriptedUiServices ui;
+        CMainDlg panel(ui, VersionStrings{});
+        panel.show();
+        ui.AnswerOpen(bell);
+        {
+            CModalAnswers answers;
+            answers.Then([](QDialog&) {});
+            Press(panel, "Analyse File");
+        }
+        QVERIFY(Button(panel, "Write Transform")->isEnabled());
+        QVERIFY(Button(panel, "View Tr. / Get Part.")->isEnabled());
+
+        ui.AnswerOpen(low);
+        CModalAnswers none;
+        Press(panel, "Analyse File");
+        QCOMPARE(ui.LastMessage(), std::string("Bad transform parameters!"));
+        QVERIFY(none.Titles().empty());
+        const CTransformData& transforms = panel.Document().m_transforms;
+        QVERIFY(!transforms.m_valid);
+        for (const char* name : {"Write Transform", "View Tr. / Get Part.", "Find Decays"})
+            QVERIFY2(!Button(panel, name)->isEnabled(), name);
+        // What was made room for holds nothing of the earlier transform.
+        for (std::int32_t j = 0; j <= transforms.m_steps; ++j)
+            QCOMPARE(transforms.m_values[j], 0.0);
     }
 };
 

@@ -1,4 +1,7 @@
 #include <QAccessible>
+#include <QApplication>
+#include <QClipboard>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
@@ -60,23 +63,23 @@ class MainDlgTest : public QObject {
 
     void startsWithDefaultsAndOnlyTheAlwaysEnabledButtons() {
         QCOMPARE(m_panel->windowTitle(), QStringLiteral("Waveform Analysis"));
-        QCOMPARE(m_panel->m_stepsEdit->text(), QStringLiteral("10000"));
-        QCOMPARE(m_panel->m_freqIncreaseEdit->text(), QStringLiteral("100"));
-        QCOMPARE(m_panel->m_fileNameEdit->text(), QStringLiteral("No file loaded"));
-        QCOMPARE(m_panel->m_startFreqEdit->text(), QStringLiteral("0"));
-        QCOMPARE(m_panel->m_endFreqEdit->text(), QStringLiteral("5000"));
-        QCOMPARE(m_panel->m_intervalEdit->text(), QStringLiteral("0.5"));
-        QVERIFY(m_panel->m_a440Radio->isChecked());
-        QVERIFY(!m_panel->m_a435Radio->isChecked());
-        QCOMPARE(m_panel->m_params.m_aRef, 440.0);
+        QCOMPARE(Field(*m_panel, "Steps (number)")->text(), QStringLiteral("10000"));
+        QCOMPARE(Field(*m_panel, "Freq. incr. (%)")->text(), QStringLiteral("100"));
+        QCOMPARE(Field(*m_panel, "Filename:")->text(), QStringLiteral("No file loaded"));
+        QCOMPARE(Field(*m_panel, "Start Frequency")->text(), QStringLiteral("0"));
+        QCOMPARE(Field(*m_panel, "End Frequency")->text(), QStringLiteral("5000"));
+        QCOMPARE(Field(*m_panel, "Interval (Hz)")->text(), QStringLiteral("0.5"));
+        QVERIFY(Button(*m_panel, "A=440Hz")->isChecked());
+        QVERIFY(!Button(*m_panel, "A=435Hz")->isChecked());
+        QCOMPARE(m_panel->Document().m_params.m_aRef, 440.0);
         QCOMPARE(EnabledButtonTexts(),
                  QStringList({"Analyse File", "EXIT", "Read Partials", "Read Transform",
                               "Read Waveform", "Record Waveform", "View / Edit Partials"}));
-        QVERIFY(m_panel->m_stepsEdit->isReadOnly());
-        QVERIFY(!m_panel->m_startSampleEdit->isReadOnly());
-        QCOMPARE(m_panel->m_descriptionText->text().toStdString(),
+        QVERIFY(Field(*m_panel, "Steps (number)")->isReadOnly());
+        QVERIFY(!Field(*m_panel, "Start Sample")->isReadOnly());
+        QCOMPARE(Named<QLabel>(*m_panel, "Description")->text().toStdString(),
                  ReadVersionStrings(ProgramVersionRecord()).description);
-        QCOMPARE(m_panel->m_versionText->text(), QStringLiteral("0.1.0"));
+        QCOMPARE(Named<QLabel>(*m_panel, "Product version")->text(), QStringLiteral("0.1.0"));
     }
 
     void everyControlHasItsLabelAsNameAndTakesFocus() {
@@ -87,71 +90,73 @@ class MainDlgTest : public QObject {
               "Steps (number)", "Nominal (Hz)", "Nominal note", "Analyse File", "EXIT",
               "German note names", "A=432Hz", "View Tr. / Get Part."})
             QVERIFY2(found.contains(name), name);
-        QCOMPARE(AccessibleName(m_panel->m_startFreqEdit), QStringLiteral("Start Frequency"));
-        for (auto* label : {m_panel->m_descriptionText, m_panel->m_companyText,
-                            m_panel->m_copyrightText, m_panel->m_versionText})
-            QVERIFY(!label->accessibleName().isEmpty());
+        for (const char* name : {"Description", "Company", "Legal notice", "Product version"})
+            QVERIFY(Named<QLabel>(*m_panel, name) != nullptr);
     }
 
     void typingTheRangeKeepsStepsInStep() {
-        Type(m_panel->m_endFreqEdit, "12500.125");
-        Type(m_panel->m_intervalEdit, "0.125");
-        QCOMPARE(m_panel->m_stepsEdit->text(), QStringLiteral("100001"));
+        Type(Field(*m_panel, "End Frequency"), "12500.125");
+        Type(Field(*m_panel, "Interval (Hz)"), "0.125");
+        QCOMPARE(Field(*m_panel, "Steps (number)")->text(), QStringLiteral("100001"));
         // Half-typed text stays as typed and raises no prompt.
-        Type(m_panel->m_intervalEdit, "0.");
-        QCOMPARE(m_panel->m_intervalEdit->text(), QStringLiteral("0."));
+        Type(Field(*m_panel, "Interval (Hz)"), "0.");
+        QCOMPARE(Field(*m_panel, "Interval (Hz)")->text(), QStringLiteral("0."));
         QVERIFY(m_ui->m_messages.empty());
-        Type(m_panel->m_intervalEdit, "1");
-        QCOMPARE(m_panel->m_stepsEdit->text(), QStringLiteral("12500"));
+        Type(Field(*m_panel, "Interval (Hz)"), "1");
+        QCOMPARE(Field(*m_panel, "Steps (number)")->text(), QStringLiteral("12500"));
         // An empty range or interval leaves steps alone.
-        Type(m_panel->m_endFreqEdit, "0");
-        QCOMPARE(m_panel->m_stepsEdit->text(), QStringLiteral("12500"));
-        Type(m_panel->m_endFreqEdit, "5000");
-        Type(m_panel->m_intervalEdit, "0");
-        QCOMPARE(m_panel->m_stepsEdit->text(), QStringLiteral("5000"));
+        Type(Field(*m_panel, "End Frequency"), "0");
+        QCOMPARE(Field(*m_panel, "Steps (number)")->text(), QStringLiteral("12500"));
+        Type(Field(*m_panel, "End Frequency"), "5000");
+        Type(Field(*m_panel, "Interval (Hz)"), "0");
+        QCOMPARE(Field(*m_panel, "Steps (number)")->text(), QStringLiteral("5000"));
         QVERIFY(m_ui->m_messages.empty());
     }
 
     void aBadFieldStopsTheReadWithAPrompt() {
-        m_panel->m_startSampleEdit->setText("12");
-        m_panel->m_endSampleEdit->setText("abc");
-        m_panel->m_intervalEdit->setText("2");
-        QVERIFY(!m_panel->ReadPanel());
+        // View / Edit Partials reads the panel first; the editor it opens is closed unused.
+        CModalAnswers answers;
+        const AnalysisParams& params = m_panel->Document().m_params;
+        Field(*m_panel, "Start Sample")->setText("12");
+        Field(*m_panel, "End Sample")->setText("abc");
+        Field(*m_panel, "Interval (Hz)")->setText("2");
+        Press(*m_panel, "View / Edit Partials");
         QCOMPARE(m_ui->LastMessage(), std::string("Please enter an integer."));
-        QCOMPARE(m_panel->m_params.m_startSample, 12);  // read before the bad field
-        QCOMPARE(m_panel->m_params.m_interval, 0.5);    // after it: not read
+        QCOMPARE(params.m_startSample, 12);  // read before the bad field
+        QCOMPARE(params.m_interval, 0.5);    // after it: not read
 
-        m_panel->m_endSampleEdit->setText("40");
-        m_panel->m_intervalEdit->setText("inf");
-        QVERIFY(!m_panel->ReadPanel());
+        Field(*m_panel, "End Sample")->setText("40");
+        Field(*m_panel, "Interval (Hz)")->setText("inf");
+        Press(*m_panel, "View / Edit Partials");
         QCOMPARE(m_ui->LastMessage(), std::string("Please enter a number."));
-        QCOMPARE(m_panel->m_params.m_endSample, 40);
-        QCOMPARE(m_panel->m_params.m_interval, 0.5);
+        QCOMPARE(params.m_endSample, 40);
+        QCOMPARE(params.m_interval, 0.5);
 
         // A start frequency out of range is taken as typed, then stops the read.
-        m_panel->m_intervalEdit->setText("2");
-        m_panel->m_startFreqEdit->setText("700000");
-        m_panel->m_writeInCentsCheck->setChecked(true);
-        QVERIFY(!m_panel->ReadPanel());
+        Field(*m_panel, "Interval (Hz)")->setText("2");
+        Field(*m_panel, "Start Frequency")->setText("700000");
+        Button(*m_panel, "Write Transform in cents, not Hz")->setChecked(true);
+        Press(*m_panel, "View / Edit Partials");
         QCOMPARE(m_ui->LastMessage(), std::string("Please enter a number between 0 and 600000."));
-        QCOMPARE(m_panel->m_params.m_startFreq, 700000.0);
-        QCOMPARE(m_panel->m_params.m_writeInCents, 0);
+        QCOMPARE(params.m_startFreq, 700000.0);
+        QVERIFY(!params.m_writeInCents);
+        QCOMPARE(answers.Titles().size(), std::size_t(3));  // the command went on each time
 
-        // A command goes on after the prompt with the values in force.
-        m_panel->m_startFreqEdit->setText("-1");
+        // The German names box goes on after the prompt with the values in force...
+        Field(*m_panel, "Start Frequency")->setText("-1");
         const auto promptsBefore = m_ui->m_messages.size();
-        ClickBox(m_panel->m_germanNamesCheck);
+        ClickBox(Button(*m_panel, "German note names"));
         QCOMPARE(m_ui->m_messages.size(), promptsBefore + 1);
         QCOMPARE(m_ui->LastMessage(), std::string("Please enter a number between 0 and 600000."));
-        QCOMPARE(m_panel->m_params.m_germanNames, 0);  // after the bad field: not read
+        QVERIFY(!params.m_germanNames);  // after the bad field: not read
         // ...and the panel then shows the values in force, so the unread boxes go back.
-        QVERIFY(!m_panel->m_germanNamesCheck->isChecked());
-        QVERIFY(!m_panel->m_writeInCentsCheck->isChecked());
-        QCOMPARE(m_panel->m_startFreqEdit->text(), QStringLiteral("-1"));
-        m_panel->m_startFreqEdit->setText("0");
-        ClickBox(m_panel->m_germanNamesCheck);
-        QCOMPARE(m_panel->m_params.m_germanNames, 1);
-        QCOMPARE(m_panel->m_params.m_startFreq, 0.0);
+        QVERIFY(!Button(*m_panel, "German note names")->isChecked());
+        QVERIFY(!Button(*m_panel, "Write Transform in cents, not Hz")->isChecked());
+        QCOMPARE(Field(*m_panel, "Start Frequency")->text(), QStringLiteral("-1"));
+        Field(*m_panel, "Start Frequency")->setText("0");
+        ClickBox(Button(*m_panel, "German note names"));
+        QVERIFY(params.m_germanNames);
+        QCOMPARE(params.m_startFreq, 0.0);
     }
 
     void readWaveformShowsDetailsThenTheFile() {
@@ -171,22 +176,22 @@ class MainDlgTest : public QObject {
             CheckControlsAreNamedAndReachable(dialog);
             CModalAnswers::ClickButton(dialog, "OK");
         });
-        QTest::mouseClick(m_panel->m_readWaveButton, Qt::LeftButton);
+        Press(*m_panel, "Read Waveform");
         QCOMPARE(answers.Titles(), std::vector<QString>{"Waveform details"});
         QCOMPARE(details,
                  QStringList({"Raw PCM", "stereo", "44100", "176400", "4", "16", "200000"}));
-        QCOMPARE(m_panel->m_fileNameEdit->text(), QStringLiteral("tenor.wav"));
-        QCOMPARE(m_panel->m_params.m_fileTitle, std::string("tenor"));
-        QCOMPARE(m_panel->m_numSamplesEdit->text(), QStringLiteral("50000"));
-        QCOMPARE(m_panel->m_sampleRateEdit->text(), QStringLiteral("44100"));
-        QCOMPARE(m_panel->m_startSampleEdit->text(), QStringLiteral("2000"));
-        QCOMPARE(m_panel->m_endSampleEdit->text(), QStringLiteral("50000"));
-        QCOMPARE(m_panel->m_freqIncreaseEdit->text(), QStringLiteral("100"));
-        QVERIFY(m_panel->m_writeWaveButton->isEnabled());
-        QVERIFY(m_panel->m_doTransformButton->isEnabled());
-        QVERIFY(m_panel->m_viewWaveButton->isEnabled());
-        QVERIFY(!m_panel->m_writeTransformButton->isEnabled());
-        QVERIFY(!m_panel->m_findDecaysButton->isEnabled());
+        QCOMPARE(Field(*m_panel, "Filename:")->text(), QStringLiteral("tenor.wav"));
+        QCOMPARE(m_panel->Document().m_params.m_fileTitle, std::string("tenor"));
+        QCOMPARE(Field(*m_panel, "No. of Samples")->text(), QStringLiteral("50000"));
+        QCOMPARE(Field(*m_panel, "Sample Rate")->text(), QStringLiteral("44100"));
+        QCOMPARE(Field(*m_panel, "Start Sample")->text(), QStringLiteral("2000"));
+        QCOMPARE(Field(*m_panel, "End Sample")->text(), QStringLiteral("50000"));
+        QCOMPARE(Field(*m_panel, "Freq. incr. (%)")->text(), QStringLiteral("100"));
+        QVERIFY(Button(*m_panel, "Write Waveform")->isEnabled());
+        QVERIFY(Button(*m_panel, "Do Transform")->isEnabled());
+        QVERIFY(Button(*m_panel, "View Waveform")->isEnabled());
+        QVERIFY(!Button(*m_panel, "Write Transform")->isEnabled());
+        QVERIFY(!Button(*m_panel, "Find Decays")->isEnabled());
         QVERIFY(m_ui->m_messages.empty());
     }
 
@@ -198,8 +203,8 @@ class MainDlgTest : public QObject {
             WriteWav("v.wav", CWavBuilder::Pcm(1, 44100, 16, CWavBuilder::Samples16(tone))));
         CModalAnswers answers;
         answers.Click("OK");
-        QTest::mouseClick(m_panel->m_readWaveButton, Qt::LeftButton);
-        QCOMPARE(m_panel->m_startSampleEdit->text(), QStringLiteral("0"));
+        Press(*m_panel, "Read Waveform");
+        QCOMPARE(Field(*m_panel, "Start Sample")->text(), QStringLiteral("0"));
 
         QString start, end;
         answers.Then([&](QDialog& dialog) {
@@ -214,14 +219,14 @@ class MainDlgTest : public QObject {
             end = FieldText(view, "Seln. End");
             view.close();  // the close box keeps the selection too
         });
-        QTest::mouseClick(m_panel->m_viewWaveButton, Qt::LeftButton);
+        Press(*m_panel, "View Waveform");
         QCOMPARE(answers.Titles().back(), QStringLiteral("Waveform - use mouse to select region"));
         QVERIFY(start.toInt() > 0);
         QVERIFY(end.toInt() > start.toInt());
-        QCOMPARE(m_panel->m_startSampleEdit->text(), start);
-        QCOMPARE(m_panel->m_endSampleEdit->text(), end);
-        QCOMPARE(m_panel->m_wave.m_selStart, start.toInt());
-        QCOMPARE(m_panel->m_wave.m_selEnd, end.toInt());
+        QCOMPARE(Field(*m_panel, "Start Sample")->text(), start);
+        QCOMPARE(Field(*m_panel, "End Sample")->text(), end);
+        QCOMPARE(m_panel->Document().m_wave.m_selStart, start.toInt());
+        QCOMPARE(m_panel->Document().m_wave.m_selEnd, end.toInt());
     }
 
     void readWaveformFailuresShowTheirTextAndEmptyTheStore() {
@@ -242,14 +247,14 @@ class MainDlgTest : public QObject {
             CModalAnswers answers;
             answers.Click("OK");
             m_ui->AnswerOpen(good);
-            QTest::mouseClick(m_panel->m_readWaveButton, Qt::LeftButton);
-            QVERIFY(m_panel->m_doTransformButton->isEnabled());
+            Press(*m_panel, "Read Waveform");
+            QVERIFY(Button(*m_panel, "Do Transform")->isEnabled());
 
             m_ui->AnswerOpen(c.path);
-            QTest::mouseClick(m_panel->m_readWaveButton, Qt::LeftButton);
+            Press(*m_panel, "Read Waveform");
             QCOMPARE(m_ui->LastMessage(), std::string(c.text));
             QCOMPARE(answers.Titles().size(), std::size_t(1));  // no details after a failure
-            QCOMPARE(m_panel->m_doTransformButton->isEnabled(), !c.path.has_value());
+            QCOMPARE(Button(*m_panel, "Do Transform")->isEnabled(), !c.path.has_value());
         }
     }
 
@@ -258,41 +263,62 @@ class MainDlgTest : public QObject {
             WriteWav("a.wav", CWavBuilder::Pcm(1, 8000, 16, CWavBuilder::Samples16({7, 8}))));
         CModalAnswers answers;
         answers.Click("OK");
-        QTest::mouseClick(m_panel->m_readWaveButton, Qt::LeftButton);
+        Press(*m_panel, "Read Waveform");
 
         m_ui->AnswerSave(std::nullopt);
-        QTest::mouseClick(m_panel->m_writeWaveButton, Qt::LeftButton);
+        Press(*m_panel, "Write Waveform");
         QVERIFY(m_ui->m_messages.empty());
         QCOMPARE(QDir(QString::fromStdString(m_dir->Path())).entryList(QDir::Files).size(), 1);
 
         m_ui->AnswerSave(m_dir->File("nowhere/b.wav"));
-        QTest::mouseClick(m_panel->m_writeWaveButton, Qt::LeftButton);
+        Press(*m_panel, "Write Waveform");
         QCOMPARE(m_ui->LastMessage(), std::string("Error writing file!"));
 
         m_ui->AnswerSave(m_dir->File("b.wav"));
-        QTest::mouseClick(m_panel->m_writeWaveButton, Qt::LeftButton);
+        Press(*m_panel, "Write Waveform");
         QCOMPARE(ReadFileBytes(m_dir->File("b.wav")).size(), std::size_t(48 + 4));
     }
 
     void analyseFileSkipsTheDetails() {
         m_ui->AnswerOpen(std::nullopt);
-        QTest::mouseClick(m_panel->m_analyseButton, Qt::LeftButton);
+        Press(*m_panel, "Analyse File");
         QCOMPARE(m_ui->LastMessage(), std::string("No file selected!"));
-        QVERIFY(!m_panel->m_doTransformButton->isEnabled());
-        QVERIFY(!m_panel->m_analysing);
+        QVERIFY(!Button(*m_panel, "Do Transform")->isEnabled());
+        QVERIFY(!m_panel->Document().m_analysing);
 
         CModalAnswers answers;
         m_ui->AnswerOpen(
             WriteWav("c.wav", CWavBuilder::Pcm(1, 8000, 16, CWavBuilder::Samples16({1, 2}))));
-        QTest::mouseClick(m_panel->m_analyseButton, Qt::LeftButton);
+        Press(*m_panel, "Analyse File");
         QTest::qWait(50);
         QVERIFY(answers.Titles().empty());
-        QCOMPARE(m_panel->m_fileNameEdit->text(), QStringLiteral("c.wav"));
-        QVERIFY(!m_panel->m_analysing);
+        QCOMPARE(Field(*m_panel, "Filename:")->text(), QStringLiteral("c.wav"));
+        QVERIFY(!m_panel->Document().m_analysing);
+    }
+
+    void cancellingAnalyseFilesDialogKeepsTheWaveformLoaded() {
+        std::vector<std::int16_t> tone(3000, 3000);
+        m_ui->AnswerOpen(
+            WriteWav("kept.wav", CWavBuilder::Pcm(1, 8000, 16, CWavBuilder::Samples16(tone))));
+        CModalAnswers answers;
+        answers.Click("OK");
+        Press(*m_panel, "Read Waveform");
+        const CWaveData& wave = m_panel->Document().m_wave;
+        QCOMPARE(wave.m_state, CWaveData::kFromFile);
+
+        m_ui->AnswerOpen(std::nullopt);
+        Press(*m_panel, "Analyse File");
+        QCOMPARE(m_ui->LastMessage(), std::string("No file selected!"));
+        QCOMPARE(wave.m_state, CWaveData::kFromFile);
+        QCOMPARE(wave.m_sampleCount, 3000);
+        QCOMPARE(Field(*m_panel, "Filename:")->text(), QStringLiteral("kept.wav"));
+        QVERIFY(Button(*m_panel, "Do Transform")->isEnabled());
+        QVERIFY(Button(*m_panel, "Write Waveform")->isEnabled());
+        QCOMPARE(answers.Titles().size(), std::size_t(1));  // only the first read's details
     }
 
     void exitAsksAndCancelKeepsEverything() {
-        m_panel->m_startSampleEdit->setText("123");
+        Field(*m_panel, "Start Sample")->setText("123");
         CModalAnswers answers;
         QStringList lines;
         answers.Then([&](QDialog& dialog) {
@@ -300,14 +326,14 @@ class MainDlgTest : public QObject {
                 lines << label->text();
             CModalAnswers::ClickButton(dialog, "Cancel and return");
         });
-        QTest::mouseClick(m_panel->m_exitButton, Qt::LeftButton);
+        Press(*m_panel, "EXIT");
         QCOMPARE(answers.Titles(), std::vector<QString>{"Exiting Tonvane"});
         QCOMPARE(lines, QStringList({"About to exit Tonvane.", "Unsaved data will be lost!"}));
         QVERIFY(m_panel->isVisible());
-        QCOMPARE(m_panel->m_startSampleEdit->text(), QStringLiteral("123"));
+        QCOMPARE(Field(*m_panel, "Start Sample")->text(), QStringLiteral("123"));
 
         answers.Click("OK");
-        QTest::mouseClick(m_panel->m_exitButton, Qt::LeftButton);
+        Press(*m_panel, "EXIT");
         QVERIFY(!m_panel->isVisible());
         QCOMPARE(m_panel->result(), int(QDialog::Accepted));
     }
@@ -323,17 +349,68 @@ class MainDlgTest : public QObject {
         QCOMPARE(answers.Titles(), (std::vector<QString>{"Exiting Tonvane", "Exiting Tonvane"}));
     }
 
-    void enterDoesNothingAndEscapeEndsAtOnce() {
+    void enterDoesNothingAndEscapeAsksLikeExit() {
         CModalAnswers answers;
-        m_panel->m_readWaveButton->setFocus();
-        QTest::keyClick(m_panel->m_readWaveButton, Qt::Key_Return);
-        QTest::keyClick(m_panel->m_startSampleEdit, Qt::Key_Enter);
+        Button(*m_panel, "Read Waveform")->setFocus();
+        QTest::keyClick(Button(*m_panel, "Read Waveform"), Qt::Key_Return);
+        QTest::keyClick(Field(*m_panel, "Start Sample"), Qt::Key_Enter);
         QTest::qWait(50);
         QVERIFY(m_panel->isVisible());
         QVERIFY(m_ui->m_fileDialogs.empty());
+        QVERIFY(answers.Titles().empty());
+
+        // One Escape too many after a message must not lose the user's work.
+        answers.Click("Cancel and return");
+        QTest::keyClick(m_panel.get(), Qt::Key_Escape);
+        QCOMPARE(answers.Titles(), std::vector<QString>{"Exiting Tonvane"});
+        QVERIFY(m_panel->isVisible());
+        answers.Click("OK");
         QTest::keyClick(m_panel.get(), Qt::Key_Escape);
         QVERIFY(!m_panel->isVisible());
-        QVERIFY(answers.Titles().empty());
+    }
+
+    void assistiveToolsActLikeTheMouseAndKeyboard() {
+        // A screen reader toggles through the control's Toggle action, which sets the
+        // state without a click; and it sets a field's text without typing.
+        const auto toggle = [](QAbstractButton* control) {
+            QAccessible::queryAccessibleInterface(control)->actionInterface()->doAction(
+                QAccessibleActionInterface::toggleAction());
+        };
+        const auto setText = [](QLineEdit* edit, const QString& text) {
+            QAccessible::queryAccessibleInterface(edit)->setText(QAccessible::Value, text);
+        };
+        CModalAnswers answers;
+        CAnalysisDoc& doc = m_panel->Document();
+        doc.m_partials.AddPartial(500.0, 0.0, 1.0, 0.0, 0.0, CPartialData::kNominal);
+        doc.m_partials.m_nominal = 500.0;
+        Press(*m_panel, "View / Edit Partials");  // closed at once: the panel takes the nominal
+        QCOMPARE(Field(*m_panel, "Nominal note")->text(), QStringLiteral("B(1) +21"));
+
+        toggle(Button(*m_panel, "A=432Hz"));
+        QVERIFY(Button(*m_panel, "A=432Hz")->isChecked());
+        QCOMPARE(doc.m_params.m_aRef, 432.0);
+        QCOMPARE(doc.m_partials.m_aRef, 432.0);
+        QCOMPARE(Field(*m_panel, "Nominal note")->text(), QStringLiteral("C(2) -47"));
+
+        toggle(Button(*m_panel, "German note names"));
+        QVERIFY(doc.m_params.m_germanNames);
+        QVERIFY(doc.m_partials.m_germanNames);
+        QCOMPARE(QString::fromStdString(doc.m_partials.m_note[0]), QStringLiteral("C(2) -47"));
+        toggle(Button(*m_panel, "A=440Hz"));
+        QCOMPARE(Field(*m_panel, "Nominal note")->text(), QStringLiteral("H(1) +21"));
+        toggle(Button(*m_panel, "German note names"));
+        QVERIFY(!doc.m_partials.m_germanNames);
+
+        setText(Field(*m_panel, "End Frequency"), "12500.125");
+        setText(Field(*m_panel, "Interval (Hz)"), "0.125");
+        QCOMPARE(Field(*m_panel, "Steps (number)")->text(), QStringLiteral("100001"));
+        QCOMPARE(doc.m_params.m_steps, 100001);
+        // A paste replaces the text at once.
+        Field(*m_panel, "Start Frequency")->selectAll();
+        QApplication::clipboard()->setText("500.125");
+        Field(*m_panel, "Start Frequency")->paste();
+        QCOMPARE(Field(*m_panel, "Steps (number)")->text(), QStringLiteral("96000"));
+        QVERIFY(m_ui->m_messages.empty());
     }
 
     void aboutShowsTheVersionStrings() {
@@ -357,28 +434,28 @@ class MainDlgTest : public QObject {
     }
 
     void pitchRadiosSetTheReference() {
-        m_panel->m_startSampleEdit->setText("99");  // typed, not read: replaced on show
-        ClickBox(m_panel->m_a432Radio);
-        QCOMPARE(m_panel->m_params.m_aRef, 432.0);
-        QCOMPARE(m_panel->m_startSampleEdit->text(), QStringLiteral("0"));
-        ClickBox(m_panel->m_a435Radio);
-        QCOMPARE(m_panel->m_params.m_aRef, 435.0);
-        QVERIFY(!m_panel->m_a432Radio->isChecked());
+        Field(*m_panel, "Start Sample")->setText("99");  // typed, not read: replaced on show
+        ClickBox(Button(*m_panel, "A=432Hz"));
+        QCOMPARE(m_panel->Document().m_params.m_aRef, 432.0);
+        QCOMPARE(Field(*m_panel, "Start Sample")->text(), QStringLiteral("0"));
+        ClickBox(Button(*m_panel, "A=435Hz"));
+        QCOMPARE(m_panel->Document().m_params.m_aRef, 435.0);
+        QVERIFY(!Button(*m_panel, "A=432Hz")->isChecked());
     }
 
     void theApplicationStartsWithAndWithoutAVersionRecord() {
         CTonvaneApp withRecord(ProgramVersionRecord());
         withRecord.InitInstance();
         QCOMPARE(withRecord.m_productVersion, std::string("0.1.0"));
-        QCOMPARE(withRecord.CreatePanel().m_versionText->text(), QStringLiteral("0.1.0"));
+        QCOMPARE(Named<QLabel>(withRecord.CreatePanel(), "Product version")->text(),
+                 QStringLiteral("0.1.0"));
 
         CTonvaneApp bare(nullptr);
         bare.InitInstance();
         CMainDlg& panel = bare.CreatePanel();
-        for (auto* label : {panel.m_descriptionText, panel.m_companyText, panel.m_copyrightText,
-                            panel.m_versionText})
-            QVERIFY(label->text().isEmpty());
-        QCOMPARE(panel.m_stepsEdit->text(), QStringLiteral("10000"));
+        for (const char* name : {"Description", "Company", "Legal notice", "Product version"})
+            QVERIFY(Named<QLabel>(panel, name)->text().isEmpty());
+        QCOMPARE(Field(panel, "Steps (number)")->text(), QStringLiteral("10000"));
         QVERIFY(!panel.windowIcon().isNull());
     }
 };

@@ -1,6 +1,7 @@
 #include <QtTest>
 
 #include "app/gui/MainDlg.h"
+#include "platform/NumberText.h"
 #include "support/ScriptedUiServices.h"
 #include "support/TempDir.h"
 #include "support/gui/DialogTestTools.h"
@@ -9,29 +10,47 @@
 class PartialsPanelTest : public QObject {
     Q_OBJECT
 
+  private:
+    static std::string WriteTwoPartials(const CTempDir& dir) {
+        CScriptedUiServices ui;
+        CMainDlg panel(ui, VersionStrings{});
+        CPartialData& table = panel.Document().m_partials;
+        table.AddPartial(250, 0, 10, 0, 0, CPartialData::kPrime);
+        table.AddPartial(500, 0, 20, 0, 0, CPartialData::kNominal);
+        table.m_nominal = 500;
+        ui.AnswerSave(dir.File("bell.par"));
+        CModalAnswers answers;  // the editor, closed at once: the buttons follow the table
+        Press(panel, "View / Edit Partials");
+        Press(panel, "Write Partials");
+        return dir.File("bell.par");
+    }
+
   private slots:
     void partialsGoOutAndComeBackWithTheirNominal() {
         CTempDir dir;
         CScriptedUiServices ui;
         CMainDlg panel(ui, VersionStrings{});
         panel.show();
-        QVERIFY(!panel.m_writePartialsButton->isEnabled());
+        QVERIFY(!Button(panel, "Write Partials")->isEnabled());
 
-        CPartialData& table = panel.m_partials;
+        CPartialData& table = panel.Document().m_partials;
         table.AddPartial(250, 0, 10, 0, 0, CPartialData::kPrime);
         table.AddPartial(500, 0, 20, 0, 0, CPartialData::kNominal);
         table.m_nominal = 500;
-        panel.RefreshButtons();
-        QVERIFY(panel.m_writePartialsButton->isEnabled());
-        QVERIFY(panel.m_createWaveButton->isEnabled());
-        QVERIFY(!panel.m_findDecaysButton->isEnabled());  // needs a waveform and transforms too
+        {
+            CModalAnswers answers;
+            Press(panel, "View / Edit Partials");
+        }
+        QVERIFY(Button(panel, "Write Partials")->isEnabled());
+        QVERIFY(Button(panel, "Create Waveform")->isEnabled());
+        QVERIFY(!Button(panel, "Find Decays")->isEnabled());  // needs a waveform and transforms
 
         ui.AnswerSave(dir.File("nowhere/bell.par"));
-        QTest::mouseClick(panel.m_writePartialsButton, Qt::LeftButton);
+        Press(panel, "Write Partials");
         QCOMPARE(ui.LastMessage(), std::string("Error writing file!"));
         ui.AnswerSave(dir.File("bell.par"));
         ui.m_messages.clear();
-        QTest::mouseClick(panel.m_writePartialsButton, Qt::LeftButton);
+        Press(panel, "Write Partials");
         QVERIFY(ui.m_messages.empty());
         QCOMPARE(ui.m_fileDialogs.back().proposedName, std::string("No file loaded"));
 
@@ -39,32 +58,24 @@ class PartialsPanelTest : public QObject {
         CMainDlg other(ui2, VersionStrings{});
         other.show();
         ui2.AnswerOpen(dir.File("bell.par"));
-        QTest::mouseClick(other.m_readPartialsButton, Qt::LeftButton);
+        Press(other, "Read Partials");
         QVERIFY2(ui2.m_messages.empty(), ui2.LastMessage().c_str());
-        QCOMPARE(other.m_nominalEdit->text(), QStringLiteral("500"));
-        QCOMPARE(other.m_nominalNoteEdit->text(), QStringLiteral("B(1) +21"));
-        QCOMPARE(other.m_partials.m_count, std::int16_t(2));
-        QVERIFY(other.m_writePartialsButton->isEnabled());
+        QCOMPARE(Field(other, "Nominal (Hz)")->text(), QStringLiteral("500"));
+        QCOMPARE(Field(other, "Nominal note")->text(), QStringLiteral("B(1) +21"));
+        const CPartialData& read = other.Document().m_partials;
+        QCOMPARE(read.m_count, std::int16_t(2));
+        QVERIFY(Button(other, "Write Partials")->isEnabled());
 
         // Note names follow the panel's choices at once; the cents do not move.
-        const auto cents = other.m_partials.m_cents;
-        ClickBox(other.m_germanNamesCheck);
-        QCOMPARE(other.m_nominalNoteEdit->text(), QStringLiteral("H(1) +21"));
-        QCOMPARE(other.m_partials.m_germanNames, 1);
-        ClickBox(other.m_a435Radio);
-        QCOMPARE(other.m_partials.m_aRef, 435.0);
-        QCOMPARE(other.m_nominalNoteEdit->text(), QStringLiteral("H(1) +41"));
-        QCOMPARE(QString::fromStdString(other.m_partials.m_note[1]), QStringLiteral("H(1) +41"));
-        QCOMPARE(other.m_partials.m_cents, cents);
-
-        WriteFileBytes(dir.File("junk.par"), "Something else\r\n");
-        ui2.AnswerOpen(dir.File("junk.par"));
-        QTest::mouseClick(other.m_readPartialsButton, Qt::LeftButton);
-        QCOMPARE(ui2.LastMessage(), std::string("Not a partials file!"));
-        ui2.AnswerOpen(std::nullopt);
-        QTest::mouseClick(other.m_readPartialsButton, Qt::LeftButton);
-        QCOMPARE(ui2.LastMessage(), std::string("No file selected!"));
-        QCOMPARE(other.m_nominalEdit->text(), QStringLiteral("500"));
+        const auto cents = read.m_cents;
+        ClickBox(Button(other, "German note names"));
+        QCOMPARE(Field(other, "Nominal note")->text(), QStringLiteral("H(1) +21"));
+        QVERIFY(read.m_germanNames);
+        ClickBox(Button(other, "A=435Hz"));
+        QCOMPARE(read.m_aRef, 435.0);
+        QCOMPARE(Field(other, "Nominal note")->text(), QStringLiteral("H(1) +41"));
+        QCOMPARE(QString::fromStdString(read.m_note[1]), QStringLiteral("H(1) +41"));
+        QCOMPARE(read.m_cents, cents);
 
         // The editor works on the panel's own table; what it leaves comes back to the panel.
         CModalAnswers answers;
@@ -72,11 +83,57 @@ class PartialsPanelTest : public QObject {
             CModalAnswers::ClickButton(editor, "Clear");
             QTest::keyClick(&editor, Qt::Key_Escape);
         });
-        QTest::mouseClick(other.m_editPartialsButton, Qt::LeftButton);
+        Press(other, "View / Edit Partials");
         QCOMPARE(answers.Titles(), std::vector<QString>{"Edit Partials"});
-        QCOMPARE(other.m_nominalEdit->text(), QStringLiteral("0"));
-        QCOMPARE(other.m_nominalNoteEdit->text(), QStringLiteral(" "));
-        QVERIFY(!other.m_writePartialsButton->isEnabled());
+        QCOMPARE(Field(other, "Nominal (Hz)")->text(), QStringLiteral("0"));
+        QCOMPARE(Field(other, "Nominal note")->text(), QStringLiteral(" "));
+        QVERIFY(!Button(other, "Write Partials")->isEnabled());
+    }
+
+    void aFailedReadLeavesNoStalePartialsOnOffer() {
+        CTempDir dir;
+        const std::string good = WriteTwoPartials(dir);
+        WriteFileBytes(dir.File("junk.par"), "Something else\r\n");
+        WriteFileBytes(dir.File("empty.par"),
+                       "Partials\r\nwave file is x, nominal: 440.000000, A=440.0, \r\n"
+                       "Freq., Splash Amp., Tail Amp., Attack, Decay, Cents, Partial, Note\r\n");
+        WriteFileBytes(dir.File("short.par"), "Partials\r\nFile is: x\r\nNo nominal here\r\n");
+
+        CScriptedUiServices ui;
+        CMainDlg panel(ui, VersionStrings{});
+        const auto readGood = [&] {
+            ui.AnswerOpen(good);
+            Press(panel, "Read Partials");
+            QCOMPARE(Field(panel, "Nominal (Hz)")->text(), QStringLiteral("500"));
+            QVERIFY(Button(panel, "Write Partials")->isEnabled());
+        };
+        // Cancelling or a file that cannot be opened leave the table and the panel alone.
+        for (const std::optional<std::string>& path :
+             {std::optional<std::string>(), std::optional(dir.File("missing.par"))}) {
+            readGood();
+            ui.AnswerOpen(path);
+            Press(panel, "Read Partials");
+            QCOMPARE(panel.Document().m_partials.m_count, std::int16_t(2));
+            QCOMPARE(Field(panel, "Nominal (Hz)")->text(), QStringLiteral("500"));
+            QVERIFY(Button(panel, "Write Partials")->isEnabled());
+        }
+        // A file that was read but refused has emptied the table: the panel says so.
+        const std::pair<const char*, const char*> refused[] = {
+            {"junk.par", "Not a partials file!"},
+            {"empty.par", "File format error!"},
+            {"short.par", "No nominal in file!"}};
+        for (const auto& [name, text] : refused) {
+            readGood();
+            ui.AnswerOpen(dir.File(name));
+            Press(panel, "Read Partials");
+            QCOMPARE(ui.LastMessage(), std::string(text));
+            QCOMPARE(panel.Document().m_partials.m_hasData, false);
+            QCOMPARE(
+                Field(panel, "Nominal (Hz)")->text(),
+                QString::fromStdString(FormatDoubleField(panel.Document().m_partials.m_nominal)));
+            QVERIFY2(!Button(panel, "Write Partials")->isEnabled(), name);
+            QVERIFY2(!Button(panel, "Create Waveform")->isEnabled(), name);
+        }
     }
 };
 

@@ -68,7 +68,7 @@ class EditPartialsDlgTest : public QObject {
         QVERIFY(!dlg.m_cells[0][Dlg::kDecay]->isReadOnly());
 
         m_table->m_aRef = 432.0;
-        m_table->m_germanNames = 1;
+        m_table->m_germanNames = true;
         m_table->UpdateNotes();
         Open();
         QCOMPARE(m_dlg->m_pitchEdit->text(), QStringLiteral("A=432.0Hz"));
@@ -200,7 +200,7 @@ class EditPartialsDlgTest : public QObject {
 
         // Clear is a button too: closing keeps the table empty, with its reference and names.
         m_table->m_aRef = 435.0;
-        m_table->m_germanNames = 1;
+        m_table->m_germanNames = true;
         Open();
         Type(m_dlg->m_cells[0][Dlg::kFreq], "130");
         Click(m_dlg->m_clearButton);
@@ -215,7 +215,7 @@ class EditPartialsDlgTest : public QObject {
         QCOMPARE(m_table->m_nominal, 0.0);
         QVERIFY(!m_table->m_hasData);
         QCOMPARE(m_table->m_aRef, 435.0);
-        QCOMPARE(m_table->m_germanNames, 1);
+        QVERIFY(m_table->m_germanNames);
     }
 
     void everyControlIsNamedAndReachableByKeyboard() {

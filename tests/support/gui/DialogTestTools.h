@@ -24,6 +24,37 @@ inline QString FieldText(QWidget& dialog, const QString& name) {
     return QStringLiteral("<no field %1>").arg(name);
 }
 
+// The one control of type T in the dialog that is named `name`, as a screen reader finds
+// it; the test stops with a message when there is none or more than one.
+template <class T>
+T* Named(QWidget& dialog, const QString& name) {
+    T* found = nullptr;
+    int count = 0;
+    for (auto* control : dialog.findChildren<T*>()) {
+        if (AccessibleName(control) == name) {
+            found = control;
+            ++count;
+        }
+    }
+    if (count != 1)
+        qFatal("%d controls named \"%s\" in \"%s\"", count, qPrintable(name),
+               qPrintable(dialog.windowTitle()));
+    return found;
+}
+
+inline QLineEdit* Field(QWidget& dialog, const QString& name) {
+    return Named<QLineEdit>(dialog, name);
+}
+
+inline QAbstractButton* Button(QWidget& dialog, const QString& name) {
+    return Named<QAbstractButton>(dialog, name);
+}
+
+// Presses a button with the mouse, as a user does.
+inline void Press(QWidget& dialog, const QString& name) {
+    QTest::mouseClick(Button(dialog, name), Qt::LeftButton);
+}
+
 // Replaces the text of an edit the way a user does: empty it, then type key by key.
 inline void Type(QLineEdit* edit, const QString& text) {
     edit->setFocus();

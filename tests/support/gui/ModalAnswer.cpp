@@ -2,26 +2,16 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QPointer>
 #include <QTest>
 #include <QTimer>
 
-class CModalAnswers::Poller : public QObject {
-  public:
-    explicit Poller(CModalAnswers& owner) : m_owner(owner) {
-        m_timer.setInterval(10);
-        QObject::connect(&m_timer, &QTimer::timeout, this, [this] { m_owner.Poll(); });
-        m_timer.start();
-    }
-
-  private:
-    CModalAnswers& m_owner;
-    QTimer m_timer;
-};
-
-CModalAnswers::CModalAnswers() : m_poller(new Poller(*this)) {}
+CModalAnswers::CModalAnswers() {
+    qApp->installEventFilter(this);
+}
 
 CModalAnswers::~CModalAnswers() {
-    delete m_poller;
+    qApp->removeEventFilter(this);
 }
 
 void CModalAnswers::Then(Action action) {
@@ -42,17 +32,27 @@ void CModalAnswers::ClickButton(QDialog& dialog, const QString& text) {
     QFAIL(qPrintable(QStringLiteral("no button \"%1\" in \"%2\"").arg(text, dialog.windowTitle())));
 }
 
-void CModalAnswers::Poll() {
-    auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-    if (dialog == nullptr || dialog == m_last || !dialog->isVisible())
-        return;
-    m_last = dialog;
+bool CModalAnswers::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::Show)
+        return false;
+    auto* dialog = qobject_cast<QDialog*>(watched);
+    if (dialog == nullptr || !dialog->isWindow() ||
+        !(dialog->isModal() || dialog->testAttribute(Qt::WA_ShowModal)))
+        return false;
     m_titles.push_back(dialog->windowTitle());
+    Action action;
     if (m_actions.empty()) {
-        dialog->reject();  // nothing scripted: close it so the test cannot hang
-        return;
+        action = [](QDialog& d) { d.reject(); };  // nothing scripted: close it
+    } else {
+        action = std::move(m_actions.front());
+        m_actions.erase(m_actions.begin());
     }
-    Action action = std::move(m_actions.front());
-    m_actions.erase(m_actions.begin());
-    action(*dialog);
+    // Run from the dialog's own event loop, once it is running; a dialog that has already
+    // ended by then needs no answer.
+    QPointer<QDialog> target(dialog);
+    QTimer::singleShot(0, dialog, [target, action = std::move(action)] {
+        if (target && target->isVisible())
+            action(*target);
+    });
+    return false;
 }

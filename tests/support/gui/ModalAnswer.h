@@ -1,20 +1,21 @@
 #pragma once
 
 #include <QDialog>
-#include <QPointer>
+#include <QObject>
 #include <QString>
 #include <functional>
 #include <vector>
 
-// Answers the modal dialogs a command opens, in the order they open: each answer waits for
-// the next new modal window, records its title and then acts on it (clicks a button by its
-// text, checks its fields). Answers run from the event loop the modal dialog itself runs.
-class CModalAnswers {
+// Answers the modal dialogs a command opens, in the order they open: each dialog is caught
+// as it is shown (so one that ends within milliseconds is not missed), its title recorded,
+// and the next queued answer run on it from its own event loop, provided it is still open
+// then. A dialog with no answer left is closed, so that a test cannot hang.
+class CModalAnswers : public QObject {
   public:
     using Action = std::function<void(QDialog&)>;
 
     CModalAnswers();
-    ~CModalAnswers();
+    ~CModalAnswers() override;
 
     // Queue an action for the next modal dialog to open.
     void Then(Action action);
@@ -28,13 +29,10 @@ class CModalAnswers {
 
     static void ClickButton(QDialog& dialog, const QString& text);
 
-  private:
-    void Poll();
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
+  private:
     std::vector<Action> m_actions;
     std::vector<QString> m_titles;
-    QPointer<QWidget> m_last;
-    int m_timer = 0;
-    class Poller;
-    Poller* m_poller;
 };

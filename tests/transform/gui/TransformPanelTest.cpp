@@ -6,17 +6,26 @@
 #include "support/ScriptedUiServices.h"
 #include "support/TempDir.h"
 #include "support/WavBuilder.h"
+#include "support/gui/DialogTestTools.h"
 #include "support/gui/ModalAnswer.h"
 #include "transform/gui/TransformProgressDlg.h"
 
 namespace {
 
-// A 440 Hz tone of the given length at 44100 Hz, as a 16-bit mono file.
-std::string ToneWav(int samples) {
+// A 440 Hz tone of the given length at the given rate, as a 16-bit mono file.
+std::string ToneWav(int samples, int rate = 44100) {
     std::vector<std::int16_t> tone(samples);
     for (int i = 0; i < samples; ++i)
-        tone[i] = static_cast<std::int16_t>(8000 * std::sin(2 * M_PI * 440.0 * i / 44100.0));
-    return CWavBuilder::Pcm(1, 44100, 16, CWavBuilder::Samples16(tone));
+        tone[i] = static_cast<std::int16_t>(8000 * std::sin(2 * M_PI * 440.0 * i / rate));
+    return CWavBuilder::Pcm(1, rate, 16, CWavBuilder::Samples16(tone));
+}
+
+int PeakIndex(const CTransformData& t) {
+    int peak = 0;
+    for (int j = 0; j <= t.m_steps; ++j)
+        if (t.m_values[j] > t.m_values[peak])
+            peak = j;
+    return peak;
 }
 
 }  // namespace
@@ -29,23 +38,34 @@ class TransformPanelTest : public QObject {
     std::unique_ptr<CMainDlg> m_panel;
     std::unique_ptr<CTempDir> m_dir;
 
-    void Load(int samples = 44100) {
+    const CTransformData& Transforms() const { return m_panel->Document().m_transforms; }
+
+    void Load(int samples = 44100, int rate = 44100) {
         const std::string path = m_dir->File("tone.wav");
-        WriteFileBytes(path, ToneWav(samples));
+        WriteFileBytes(path, ToneWav(samples, rate));
         m_ui->AnswerOpen(path);
         CModalAnswers answers;
         answers.Click("OK");
-        QTest::mouseClick(m_panel->m_readWaveButton, Qt::LeftButton);
-        QVERIFY(m_panel->m_doTransformButton->isEnabled());
+        Press(*m_panel, "Read Waveform");
+        QVERIFY(Button(*m_panel, "Do Transform")->isEnabled());
     }
 
     void SetRange(const char* start, const char* end, const char* interval) {
-        m_panel->m_startFreqEdit->setText(start);
-        m_panel->m_endFreqEdit->setText(end);
-        m_panel->m_intervalEdit->setText(interval);
-        m_panel->ReadPanel();
-        m_panel->m_params.RecomputeSteps();
-        m_panel->ShowPanel();
+        Type(Field(*m_panel, "Start Frequency"), start);
+        Type(Field(*m_panel, "End Frequency"), end);
+        Type(Field(*m_panel, "Interval (Hz)"), interval);
+    }
+
+    void SetSelection(int start, int end) {
+        Field(*m_panel, "Start Sample")->setText(QString::number(start));
+        Field(*m_panel, "End Sample")->setText(QString::number(end));
+    }
+
+    // A transform with the longest FFT there is (2^24 points): it runs for seconds, so a
+    // Cancel pressed as the dialog opens lands while it still runs.
+    void SetLongTransform() {
+        SetRange("1000", "1200", "0.003");
+        QCOMPARE(Field(*m_panel, "Steps (number)")->text(), QStringLiteral("66666"));
     }
 
     // Presses Do Transform and lets the progress dialog run to its end.
@@ -56,7 +76,7 @@ class TransformPanelTest : public QObject {
         else
             answers.Then([](QDialog&) {});
         m_ui->m_messages.clear();
-        QTest::mouseClick(m_panel->m_doTransformButton, Qt::LeftButton);
+        Press(*m_panel, "Do Transform");
         return answers.Titles();
     }
 
@@ -80,49 +100,43 @@ class TransformPanelTest : public QObject {
         QCOMPARE(DoTransform(),
                  (std::vector<QString>{"Transforms", "Transforms and partials selection"}));
         QVERIFY(m_ui->m_messages.empty());
-        QVERIFY(m_panel->m_transforms.m_valid);
-        QVERIFY(m_panel->m_transforms.m_smoothedValid);
-        QVERIFY(m_panel->m_writeTransformButton->isEnabled());
-        QVERIFY(m_panel->m_viewTransformButton->isEnabled());
+        QVERIFY(Transforms().m_valid);
+        QVERIFY(Transforms().m_smoothedValid);
+        QVERIFY(Button(*m_panel, "Write Transform")->isEnabled());
+        QVERIFY(Button(*m_panel, "View Tr. / Get Part.")->isEnabled());
         // The tone's bin: 440 Hz at 0.5 Hz a step.
-        const auto& t = m_panel->m_transforms;
-        int peak = 0;
-        for (int j = 0; j <= t.m_steps; ++j)
-            if (t.m_values[j] > t.m_values[peak])
-                peak = j;
-        QCOMPARE(peak, 880);
-        QCOMPARE(t.m_maxValue, t.m_values[peak]);
+        QCOMPARE(PeakIndex(Transforms()), 880);
+        QCOMPARE(Transforms().m_maxValue, Transforms().m_values[880]);
 
         // A transform file read from another recording leaves its rate on the panel; the
         // waveform's samples are still transformed at the waveform's own rate.
-        m_panel->m_sampleRateEdit->setText("22050");
+        Field(*m_panel, "Sample Rate")->setText("22050");
         DoTransform();
-        QCOMPARE(m_panel->m_sampleRateEdit->text(), QStringLiteral("44100"));
-        peak = 0;
-        for (int j = 0; j <= t.m_steps; ++j)
-            if (t.m_values[j] > t.m_values[peak])
-                peak = j;
-        QCOMPARE(peak, 880);
+        QCOMPARE(Field(*m_panel, "Sample Rate")->text(), QStringLiteral("44100"));
+        QCOMPARE(PeakIndex(Transforms()), 880);
     }
 
     void cancelGivesItsMessageAndDisablesTheButtons() {
         Load();
         DoTransform();
-        QVERIFY(m_panel->m_writeTransformButton->isEnabled());
+        QVERIFY(Button(*m_panel, "Write Transform")->isEnabled());
+        SetLongTransform();
         QCOMPARE(DoTransform(true), std::vector<QString>{"Transforms"});
         QCOMPARE(m_ui->LastMessage(), std::string("Transforms cancelled"));
-        QVERIFY(!m_panel->m_transforms.m_valid);
-        QVERIFY(!m_panel->m_writeTransformButton->isEnabled());
-        QVERIFY(!m_panel->m_viewTransformButton->isEnabled());
+        QVERIFY(!Transforms().m_valid);
+        QVERIFY(!Button(*m_panel, "Write Transform")->isEnabled());
+        QVERIFY(!Button(*m_panel, "View Tr. / Get Part.")->isEnabled());
     }
 
     void escapeOnlyAsksTheJobToStop() {
         Load();
+        SetLongTransform();
         CTransformData transforms;
-        m_panel->ReadPanel();
-        QVERIFY(transforms.Allocate(m_panel->m_params.m_steps, 0, 5000, 0.5));
-        CTransformProgressDlg dialog(transforms, m_panel->m_params, m_panel->m_wave.m_samples.get(),
-                                     m_panel->m_wave.m_sampleCount);
+        const CAnalysisDoc& doc = m_panel->Document();
+        const AnalysisParams& p = doc.m_params;
+        QVERIFY(transforms.Allocate(p.m_steps, p.m_startFreq, p.m_endFreq, p.m_interval));
+        CTransformProgressDlg dialog(transforms, doc.m_params, doc.m_wave.m_samples.get(),
+                                     doc.m_wave.m_sampleCount);
         CModalAnswers answers;
         bool stillOpen = false;
         answers.Then([&](QDialog& d) {
@@ -132,6 +146,7 @@ class TransformPanelTest : public QObject {
         QCOMPARE(dialog.exec(), int(QDialog::Rejected));
         QVERIFY(stillOpen);
         QVERIFY(!dialog.JobFailed());
+        QVERIFY(!transforms.m_valid);
     }
 
     void theChecksRejectWhatCannotBeComputed() {
@@ -147,11 +162,11 @@ class TransformPanelTest : public QObject {
             {"0", "12500.25", "0.125", 0, 44100, false},     // 100002 steps
             {"0", "5000", "0.5", -1, 44100, false},          // before the first sample
             {"4999.99", "5000", "0.0001", 0, 44100, false},  // a gigabyte FFT
+            {"0", "5000", "0.5", 0, 44100, true},            // the end sample may be the count
         };
         for (const auto& c : cases) {
             SetRange(c.start, c.end, c.interval);
-            m_panel->m_startSampleEdit->setText(QString::number(c.startSample));
-            m_panel->m_endSampleEdit->setText(QString::number(c.endSample));
+            SetSelection(c.startSample, c.endSample);
             const auto titles = DoTransform();
             const QString what = QStringLiteral("%1..%2 by %3, samples %4..%5")
                                      .arg(c.start, c.end, c.interval)
@@ -159,54 +174,58 @@ class TransformPanelTest : public QObject {
                                      .arg(c.endSample);
             if (c.accepted) {
                 QVERIFY2(m_ui->m_messages.empty(), qPrintable(what));
-                QVERIFY2(m_panel->m_transforms.m_valid, qPrintable(what));
+                QVERIFY2(Transforms().m_valid, qPrintable(what));
             } else {
                 QVERIFY2(titles.empty(), qPrintable(what));
                 QCOMPARE(m_ui->LastMessage(), std::string("Bad transform parameters!"));
             }
         }
-        // The end sample may be the sample count itself.
-        SetRange("0", "5000", "0.5");
-        m_panel->m_startSampleEdit->setText("0");
-        m_panel->m_endSampleEdit->setText("44100");
-        DoTransform();
-        QVERIFY(m_ui->m_messages.empty());
     }
 
     void lackOfMemoryIsABadParameterNotACrash() {
         Load();
-        m_panel->m_transforms.m_job.m_allocateBuffer = [](std::size_t) {
+        m_panel->Document().m_transforms.m_job.m_allocateBuffer = [](std::size_t) {
             return std::unique_ptr<double[]>();
         };
         DoTransform();
         QCOMPARE(m_ui->LastMessage(), std::string("Bad transform parameters!"));
-        QVERIFY(!m_panel->m_transforms.m_valid);
-        QVERIFY(!m_panel->m_writeTransformButton->isEnabled());
+        QVERIFY(!Transforms().m_valid);
+        QVERIFY(!Button(*m_panel, "Write Transform")->isEnabled());
     }
 
     void writeAndReadBack() {
         Load(30000);
-        m_panel->m_startSampleEdit->setText("1000");
-        QTest::mouseClick(m_panel->m_writeTransformButton, Qt::LeftButton);  // disabled: nothing
+        Field(*m_panel, "Start Sample")->setText("1000");
+        Press(*m_panel, "Write Transform");  // disabled: nothing happens
         QVERIFY(m_ui->m_messages.empty());
-        m_panel->OnWriteTransform();
-        QCOMPARE(m_ui->LastMessage(), std::string("no transforms yet loaded"));
         DoTransform();
 
-        m_panel->m_writeInCentsCheck->setChecked(true);
-        QTest::mouseClick(m_panel->m_writeTransformButton, Qt::LeftButton);
-        QCOMPARE(m_ui->LastMessage(), std::string("Write in cents requested - nominal not set"));
-        QVERIFY(m_ui->m_fileDialogs.size() == 1);  // only the read's
+        // Cents need a nominal: none, or a negative one, is "not set", and nothing is asked.
+        Button(*m_panel, "Write Transform in cents, not Hz")->setChecked(true);
+        for (const double nominal : {0.0, -500.0}) {
+            m_panel->Document().m_partials.m_nominal = nominal;
+            Press(*m_panel, "Write Transform");
+            QCOMPARE(m_ui->LastMessage(),
+                     std::string("Write in cents requested - nominal not set"));
+            QCOMPARE(m_ui->m_fileDialogs.size(), std::size_t(1));  // only the read's
+        }
+        m_panel->Document().m_partials.m_nominal = 440.0;
+        const std::string cents = m_dir->File("cents.csv");
+        m_ui->AnswerSave(cents);
+        m_ui->m_messages.clear();
+        Press(*m_panel, "Write Transform");
+        QVERIFY(m_ui->m_messages.empty());
+        QVERIFY(ReadFileBytes(cents).starts_with("Relative Transforms\r\n"));
 
-        m_panel->m_writeInCentsCheck->setChecked(false);
+        Button(*m_panel, "Write Transform in cents, not Hz")->setChecked(false);
         m_ui->AnswerSave(m_dir->File("nowhere/t.csv"));
-        QTest::mouseClick(m_panel->m_writeTransformButton, Qt::LeftButton);
+        Press(*m_panel, "Write Transform");
         QCOMPARE(m_ui->LastMessage(), std::string("Error writing transforms!"));
 
         const std::string csv = m_dir->File("t.csv");
         m_ui->AnswerSave(csv);
         m_ui->m_messages.clear();
-        QTest::mouseClick(m_panel->m_writeTransformButton, Qt::LeftButton);
+        Press(*m_panel, "Write Transform");
         QVERIFY(m_ui->m_messages.empty());
         QVERIFY(ReadFileBytes(csv).starts_with("Transforms\r\n"));
 
@@ -214,23 +233,57 @@ class TransformPanelTest : public QObject {
         CScriptedUiServices ui;
         CMainDlg panel(ui, VersionStrings{});
         ui.AnswerOpen(csv);
-        QTest::mouseClick(panel.m_readTransformButton, Qt::LeftButton);
+        Press(panel, "Read Transform");
         QVERIFY(ui.m_messages.empty());
-        QCOMPARE(panel.m_startFreqEdit->text(), QStringLiteral("0"));
-        QCOMPARE(panel.m_endFreqEdit->text(), QStringLiteral("5000"));
-        QCOMPARE(panel.m_intervalEdit->text(), QStringLiteral("0.5"));
-        QCOMPARE(panel.m_stepsEdit->text(), QStringLiteral("10000"));
-        QCOMPARE(panel.m_sampleRateEdit->text(), QStringLiteral("44100"));
-        QCOMPARE(panel.m_startSampleEdit->text(), QStringLiteral("1000"));
-        QCOMPARE(panel.m_endSampleEdit->text(), QStringLiteral("30000"));
-        QCOMPARE(panel.m_numSamplesEdit->text(), QStringLiteral("29000"));
-        QVERIFY(panel.m_writeTransformButton->isEnabled());
-        QVERIFY(!panel.m_doTransformButton->isEnabled());  // still no waveform
+        const std::pair<const char*, const char*> fields[] = {
+            {"Start Frequency", "0"},    {"End Frequency", "5000"},  {"Interval (Hz)", "0.5"},
+            {"Steps (number)", "10000"}, {"Sample Rate", "44100"},   {"Start Sample", "1000"},
+            {"End Sample", "30000"},     {"No. of Samples", "29000"}};
+        for (const auto& [name, text] : fields)
+            QCOMPARE(Field(panel, name)->text(), QString(text));
+        QVERIFY(Button(panel, "Write Transform")->isEnabled());
+        QVERIFY(!Button(panel, "Do Transform")->isEnabled());  // still no waveform
 
+        // A file that cannot be read leaves the transform held, and its buttons, as they were.
+        const auto values =
+            std::vector<double>(panel.Document().m_transforms.m_values.get(),
+                                panel.Document().m_transforms.m_values.get() + 10001);
         WriteFileBytes(m_dir->File("other.csv"), "Partials\r\n");
-        ui.AnswerOpen(m_dir->File("other.csv"));
-        QTest::mouseClick(panel.m_readTransformButton, Qt::LeftButton);
-        QCOMPARE(ui.LastMessage(), std::string("Not a transform file!"));
+        std::string broken = ReadFileBytes(csv);
+        broken.resize(broken.size() / 2);
+        WriteFileBytes(m_dir->File("broken.csv"), broken);
+        for (const char* name : {"other.csv", "broken.csv"}) {
+            ui.AnswerOpen(m_dir->File(name));
+            Press(panel, "Read Transform");
+            QVERIFY(ui.LastMessage() == "Not a transform file!" ||
+                    ui.LastMessage() == "Not enough data in file!");
+            QVERIFY(panel.Document().m_transforms.m_valid);
+            QVERIFY(Button(panel, "Write Transform")->isEnabled());
+            QVERIFY(Button(panel, "View Tr. / Get Part.")->isEnabled());
+            QCOMPARE(panel.Document().m_transforms.m_values[880], values[880]);
+        }
+    }
+
+    void aRecordingAtAnyRateReadsBackItsTransformFile() {
+        Load(24000, 48000);
+        SetRange("0", "5000", "0.7");
+        QCOMPARE(Field(*m_panel, "Steps (number)")->text(), QStringLiteral("7142"));
+        DoTransform();
+        QVERIFY(Transforms().m_valid);
+        const std::string csv = m_dir->File("t48.csv");
+        m_ui->AnswerSave(csv);
+        Press(*m_panel, "Write Transform");
+        QVERIFY(m_ui->m_messages.empty());
+
+        CScriptedUiServices ui;
+        CMainDlg panel(ui, VersionStrings{});
+        ui.AnswerOpen(csv);
+        Press(panel, "Read Transform");
+        QVERIFY2(ui.m_messages.empty(), ui.LastMessage().c_str());
+        QCOMPARE(Field(panel, "Sample Rate")->text(), QStringLiteral("48000"));
+        QCOMPARE(Field(panel, "Interval (Hz)")->text(), QStringLiteral("0.7"));
+        QCOMPARE(Field(panel, "Steps (number)")->text(), QStringLiteral("7142"));
+        QCOMPARE(PeakIndex(panel.Document().m_transforms), PeakIndex(Transforms()));
     }
 };
 

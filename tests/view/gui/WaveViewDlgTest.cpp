@@ -1,13 +1,14 @@
+#include <QAccessible>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QtTest>
 #include <cmath>
 
-#include "app/AnalysisParams.h"
 #include "support/ScriptedUiServices.h"
 #include "support/gui/DialogTestTools.h"
 #include "support/gui/ModalAnswer.h"
 #include "view/gui/WaveViewDlg.h"
+#include "wave/SampleRange.h"
 #include "wave/WaveData.h"
 
 class WaveViewDlgTest : public QObject {
@@ -16,7 +17,7 @@ class WaveViewDlgTest : public QObject {
   private:
     CScriptedUiServices m_ui;
     CWaveData m_wave;
-    AnalysisParams m_params;
+    SampleRange m_params;
 
     // A decaying tone loud enough to reach every column's rows above and below the centre.
     void Load(std::int32_t count) {
@@ -49,7 +50,7 @@ class WaveViewDlgTest : public QObject {
   private slots:
     void init() {
         m_wave = CWaveData();
-        m_params = AnalysisParams();
+        m_params = SampleRange();
         Load(100000);
     }
 
@@ -129,6 +130,11 @@ class WaveViewDlgTest : public QObject {
             QCOMPARE(bar->value(), dlg.Model().m_firstSample);
         }
         bar->setSliderPosition(49000);  // dragging the thumb
+        QCOMPARE(dlg.m_positionEdit->text(), QStringLiteral("49000"));
+        // A screen reader sets the value itself: the view goes there as for a drag.
+        QAccessible::queryAccessibleInterface(bar)->valueInterface()->setCurrentValue(30000);
+        QCOMPARE(dlg.m_positionEdit->text(), QStringLiteral("30000"));
+        QAccessible::queryAccessibleInterface(bar)->valueInterface()->setCurrentValue(49000);
         QCOMPARE(dlg.m_positionEdit->text(), QStringLiteral("49000"));
         QTest::mouseClick(dlg.m_scaleButton, Qt::LeftButton);  // 10 a column
         QCOMPARE(dlg.m_positionEdit->text(), QStringLiteral("44000"));

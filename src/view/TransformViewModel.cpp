@@ -1,4 +1,4 @@
-#include "transform/TransformViewModel.h"
+#include "view/TransformViewModel.h"
 
 #include <algorithm>
 #include <cmath>
@@ -34,13 +34,12 @@ std::string HertzText(std::int32_t hertz) {
 }  // namespace
 
 CTransformViewModel::CTransformViewModel(const CTransformData& transforms, CPartialData& partials,
-                                         double aRef, std::int32_t germanNames)
+                                         const NoteNaming& naming)
     : m_lowNominal(transforms.m_startFreq),
       m_highNominal(transforms.m_endFreq),
       m_transforms(transforms),
       m_partials(partials),
-      m_aRef(aRef),
-      m_germanNames(germanNames) {
+      m_naming(naming) {
     m_sensitivity = SensitivityFromSlider(m_sensitivitySlider);
 }
 
@@ -86,7 +85,7 @@ void CTransformViewModel::ComputeYFactor() {
 }
 
 void CTransformViewModel::UpdateCursorNote() {
-    m_cursorNote = NoteName(m_aRef, m_cursorFreq, m_germanNames);
+    m_cursorNote = NoteName(m_naming.m_aRef, m_cursorFreq, m_naming.m_germanNames);
 }
 
 PlotColumn CTransformViewModel::Column(std::int32_t i) const {
@@ -257,7 +256,7 @@ double CTransformViewModel::SensitivityFromSlider(std::int32_t slider) {
 }
 
 void CTransformViewModel::Reevaluate() {
-    m_partials.m_nominal = m_partials.Classify(m_restrictNominal != 0, m_lowNominal, m_highNominal);
+    m_partials.m_nominal = m_partials.Classify(m_restrictNominal, m_lowNominal, m_highNominal);
     m_partials.UpdateCentsAndNotes();
 }
 
@@ -286,7 +285,7 @@ void CTransformViewModel::ToggleAtCursor() {
 
 bool CTransformViewModel::FindPartials() {
     m_sensitivity = SensitivityFromSlider(m_sensitivitySlider);
-    if (!m_partials.FindPartials(m_transforms, m_sensitivity, kSearchHalfWidth))
+    if (!m_partials.FindPartials(m_transforms, m_sensitivity, CPartialData::kPeakHalfWidth))
         return false;
     Reevaluate();
     return true;

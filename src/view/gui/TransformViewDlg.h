@@ -5,10 +5,11 @@
 #include <cstdint>
 #include <vector>
 
+#include "partials/NoteNaming.h"
 #include "platform/gui/FieldExchange.h"
-#include "transform/TransformViewModel.h"
+#include "platform/gui/ScrollBarBinding.h"
+#include "view/TransformViewModel.h"
 
-struct AnalysisParams;
 class CPartialData;
 class CTransformData;
 class CUiServices;
@@ -32,8 +33,9 @@ class CTransformViewDlg : public QDialog {
     static constexpr int kPlotHeight = 300;
     static constexpr int kListRows = 25;
 
-    CTransformViewDlg(CTransformData& transforms, CPartialData& partials, AnalysisParams& params,
-                      CUiServices& ui, QWidget* parent = nullptr);
+    // naming names the notes; fileTitle is the waveform's, shown as the file.
+    CTransformViewDlg(CTransformData& transforms, CPartialData& partials, const NoteNaming& naming,
+                      const std::string& fileTitle, CUiServices& ui, QWidget* parent = nullptr);
 
     CTransformViewModel& Model() { return m_model; }
     // The off-screen picture of the plot, as last drawn.
@@ -66,7 +68,7 @@ class CTransformViewDlg : public QDialog {
     QTableWidget* m_list;
 
   protected:
-    // Gives the horizontal scroll bar the arrow and page keys a reader expects.
+    // Enter in the cursor spin takes the typed column without closing the dialog.
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
@@ -87,8 +89,6 @@ class CTransformViewDlg : public QDialog {
     // After a change of the partial table: the view and the list.
     void RefreshAll();
 
-    void OnScrollAction(int action);
-    void OnZoomAction(int action);
     void OnSpin(int column);
     void OnScale();
     void OnPlotPress(int x, bool doubleClick);
@@ -104,4 +104,6 @@ class CTransformViewDlg : public QDialog {
     QImage m_image;
     std::vector<PlotColumn> m_columns;
     CPlotArea* m_plot = nullptr;
+    CScrollBarBinding* m_scrollBinding = nullptr;
+    CScrollBarBinding* m_zoomBinding = nullptr;
 };

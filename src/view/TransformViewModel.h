@@ -4,7 +4,10 @@
 #include <string>
 #include <vector>
 
-class CPartialData;
+#include "partials/NoteNaming.h"
+#include "partials/PartialData.h"
+#include "platform/ScrollRequest.h"
+
 class CTransformData;
 
 // One pixel column of the transform plot, as the view draws it.
@@ -30,19 +33,6 @@ struct FrequencyLabels {
 // and partial table; the dialog around it only reads its fields and draws.
 class CTransformViewModel {
   public:
-    // Scroll bar requests, for the horizontal bar and for the zoom bar alike ("back" is
-    // left or up, "forward" right or down).
-    enum class ScrollRequest : std::uint8_t {
-        kLineBack,
-        kLineForward,
-        kPageBack,
-        kPageForward,
-        kToStart,
-        kToEnd,
-        kThumbPosition,  // thumb released at a position
-        kThumbTrack,     // thumb being dragged through a position
-    };
-
     static constexpr std::int32_t kMinZoom = 1;
     static constexpr std::int32_t kMaxZoom = 20;
     static constexpr std::int32_t kZoomPage = 2;
@@ -50,12 +40,10 @@ class CTransformViewModel {
     static constexpr std::int32_t kScrollPage = 200;
     static constexpr std::int32_t kSliderDefault = 30;
     static constexpr std::int32_t kSliderMax = 100;
-    // Half-width, in transform values, of the peak search's windows.
-    static constexpr std::int32_t kSearchHalfWidth = 46;
 
-    // aRef and germanNames name the cursor's note the way the panel names notes.
-    CTransformViewModel(const CTransformData& transforms, CPartialData& partials, double aRef,
-                        std::int32_t germanNames);
+    // naming names the cursor's note the way the panel names notes.
+    CTransformViewModel(const CTransformData& transforms, CPartialData& partials,
+                        const NoteNaming& naming);
 
     // Puts the view at its opening state for a plot of width x height pixels: whole
     // transform fitted, cursor on the first value, zoom 1.
@@ -121,9 +109,9 @@ class CTransformViewModel {
     double m_yFactor = 10.0;  // pixels per unit of transform value
     double m_lowNominal = 0.0;
     double m_highNominal = 0.0;
-    std::int32_t m_restrictNominal = 0;  // 1: the nominal is looked for in low .. high only
+    bool m_restrictNominal = false;  // the nominal is looked for in low .. high only
     std::int32_t m_sensitivitySlider = kSliderDefault;
-    double m_sensitivity = 1.25;
+    double m_sensitivity = CPartialData::kPeakSensitivity;
 
   private:
     void ComputeYFactor();
@@ -134,8 +122,7 @@ class CTransformViewModel {
 
     const CTransformData& m_transforms;
     CPartialData& m_partials;
-    double m_aRef;
-    std::int32_t m_germanNames;
+    NoteNaming m_naming;
     std::int32_t m_width = 1;
     std::int32_t m_height = 1;
 };

@@ -10,11 +10,10 @@
 #include <cmath>
 #include <memory>
 
-#include "app/AnalysisParams.h"
 #include "partials/PartialData.h"
 #include "support/ScriptedUiServices.h"
 #include "transform/TransformData.h"
-#include "transform/gui/TransformViewDlg.h"
+#include "view/gui/TransformViewDlg.h"
 
 namespace {
 
@@ -55,12 +54,14 @@ class TransformViewDlgTest : public QObject {
   private:
     CTransformData m_transforms;
     CPartialData m_partials;
-    AnalysisParams m_params;
+    NoteNaming m_naming;
+    std::string m_fileTitle;
     std::unique_ptr<CScriptedUiServices> m_ui;
     std::unique_ptr<CTransformViewDlg> m_dlg;
 
     void Open() {
-        m_dlg = std::make_unique<CTransformViewDlg>(m_transforms, m_partials, m_params, *m_ui);
+        m_dlg = std::make_unique<CTransformViewDlg>(m_transforms, m_partials, m_naming, m_fileTitle,
+                                                    *m_ui);
         m_dlg->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_dlg.get()));
     }
@@ -84,8 +85,8 @@ class TransformViewDlgTest : public QObject {
     void init() {
         m_ui = std::make_unique<CScriptedUiServices>();
         m_partials.Clear();
-        m_params = AnalysisParams();
-        m_params.m_fileTitle = "bell.wav";
+        m_naming = NoteNaming();
+        m_fileTitle = "bell.wav";
         Bell(m_transforms);
     }
 
@@ -95,8 +96,8 @@ class TransformViewDlgTest : public QObject {
     }
 
     void opensWithItsTextsAndEveryControlNamed() {
-        m_params.m_germanNames = 1;
-        m_params.m_aRef = 435.0;
+        m_naming.m_germanNames = true;
+        m_naming.m_aRef = 435.0;
         m_partials.AddPartial(500.0, 0, 100, 0, 0, 7);
         m_partials.m_nominal = 500.0;
         m_partials.UpdateCentsAndNotes();
@@ -252,6 +253,15 @@ class TransformViewDlgTest : public QObject {
         QCOMPARE(At(500, 1), kBlue);
         QTest::keyClick(m_dlg->m_zoomBar, Qt::Key_PageUp);
         QCOMPARE(m_dlg->Model().m_zoom, 18);
+
+        // Values set through the accessibility interface move the view like the thumb.
+        QAccessible::queryAccessibleInterface(bar)->valueInterface()->setCurrentValue(5000);
+        QCOMPARE(m_dlg->Model().m_scrollPos, 5000);
+        QCOMPARE(m_dlg->m_leftFreqEdit->text(), QStringLiteral("2500Hz"));
+        QAccessible::queryAccessibleInterface(m_dlg->m_zoomBar)
+            ->valueInterface()
+            ->setCurrentValue(3);
+        QCOMPARE(m_dlg->Model().m_zoom, 3);
     }
 
     void spinMovesTheCursorColumnByColumn() {

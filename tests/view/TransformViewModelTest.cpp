@@ -8,11 +8,11 @@
 
 #include "partials/PartialData.h"
 #include "transform/TransformData.h"
-#include "transform/TransformViewModel.h"
+#include "view/TransformViewModel.h"
 
 namespace {
 
-using Request = CTransformViewModel::ScrollRequest;
+using Request = ScrollRequest;
 
 constexpr int kW = 600;
 constexpr int kH = 200;
@@ -36,7 +36,7 @@ struct View {
     }
     CTransformViewModel& Open(int h = kH) {
         transform.FindMaximum();
-        model = std::make_unique<CTransformViewModel>(transform, partials, 440.0, 0);
+        model = std::make_unique<CTransformViewModel>(transform, partials, NoteNaming{});
         model->Open(kW, h);
         return *model;
     }
@@ -255,11 +255,11 @@ TEST(TransformViewModel, TableCommandsNameThePartialsAgain) {
     EXPECT_EQ(v.partials.m_cents[2], -884.3);
 
     // Restricted to 600 .. 900 Hz the nominal can only be 750.
-    m.m_restrictNominal = 1, m.m_lowNominal = 600.0, m.m_highNominal = 900.0;
+    m.m_restrictNominal = true, m.m_lowNominal = 600.0, m.m_highNominal = 900.0;
     m.SetCursorColumn(500);
     m.AddAtCursor();
     EXPECT_EQ(v.partials.m_nominal, 750.0);
-    m.m_restrictNominal = 0;
+    m.m_restrictNominal = false;
 
     // Delete at cursor removes the span of the cursor's column, 499.5 .. 500.5 Hz, and not
     // the value just past it; the nominal moves there.

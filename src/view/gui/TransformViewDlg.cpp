@@ -1,4 +1,4 @@
-#include "transform/gui/TransformViewDlg.h"
+#include "view/gui/TransformViewDlg.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -19,15 +19,12 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "app/AnalysisParams.h"
 #include "partials/PartialData.h"
 #include "platform/NumberText.h"
 #include "platform/UiServices.h"
 #include "transform/TransformData.h"
 
 namespace {
-
-using Request = CTransformViewModel::ScrollRequest;
 
 const QColor kBlack(0, 0, 0);
 const QColor kBlue(0, 0, 255);
@@ -57,26 +54,6 @@ QLabel* MakeLabel(QWidget* parent, const QString& text, QWidget* buddy) {
     auto* label = new QLabel(text, parent);
     label->setBuddy(buddy);
     return label;
-}
-
-// A scroll bar's action as a request; SliderMove is the thumb being dragged.
-Request ToRequest(int action) {
-    switch (action) {
-        case QAbstractSlider::SliderSingleStepSub:
-            return Request::kLineBack;
-        case QAbstractSlider::SliderSingleStepAdd:
-            return Request::kLineForward;
-        case QAbstractSlider::SliderPageStepSub:
-            return Request::kPageBack;
-        case QAbstractSlider::SliderPageStepAdd:
-            return Request::kPageForward;
-        case QAbstractSlider::SliderToMinimum:
-            return Request::kToStart;
-        case QAbstractSlider::SliderToMaximum:
-            return Request::kToEnd;
-        default:
-            return Request::kThumbTrack;
-    }
 }
 
 }  // namespace
@@ -111,11 +88,12 @@ class CTransformViewDlg::CPlotArea : public QWidget {
 };
 
 CTransformViewDlg::CTransformViewDlg(CTransformData& transforms, CPartialData& partials,
-                                     AnalysisParams& params, CUiServices& ui, QWidget* parent)
+                                     const NoteNaming& naming, const std::string& fileTitle,
+                                     CUiServices& ui, QWidget* parent)
     : QDialog(parent),
       m_partials(partials),
       m_ui(ui),
-      m_model(transforms, partials, params.m_aRef, params.m_germanNames),
+      m_model(transforms, partials, naming),
       m_fields(ui),
       m_image(kPlotWidth, kPlotHeight, QImage::Format_RGB32) {
     setWindowTitle(QStringLiteral("Transforms and partials selection"));
@@ -126,9 +104,9 @@ CTransformViewDlg::CTransformViewDlg(CTransformData& transforms, CPartialData& p
     m_fields.AddDouble(m_highNominalEdit, &m_model.m_highNominal);
 
     m_model.Open(kPlotWidth, kPlotHeight);
-    SetDisplay(m_fileEdit, params.m_fileTitle);
-    m_pitchEdit->setText(ToQ(PitchReferenceText(params.m_aRef) + "Hz"));
-    m_germanEdit->setText(params.m_germanNames == 1 ? QStringLiteral("German names") : QString());
+    SetDisplay(m_fileEdit, fileTitle);
+    m_pitchEdit->setText(ToQ(PitchReferenceText(naming.m_aRef) + "Hz"));
+    m_germanEdit->setText(naming.m_germanNames ? QStringLiteral("German names") : QString());
     m_fields.Show();
     RefreshAll();
 }
@@ -203,16 +181,19 @@ void CTransformViewDlg::BuildControls() {
 
     // The plot with its zoom bar, scroll bar and frequency labels.
     m_zoomBar = new QScrollBar(Qt::Vertical, this);
-    m_zoomBar->setRange(CTransformViewModel::kMinZoom, CTransformViewModel::kMaxZoom);
-    m_zoomBar->setPageStep(CTransformViewModel::kZoomPage);
     m_zoomBar->setAccessibleName(QStringLiteral("Zoom"));
-    m_zoomBar->setFocusPolicy(Qt::StrongFocus);
+    m_zoomBinding = new CScrollBarBinding(m_zoomBar, [this](ScrollRequest request, int position) {
+        m_model.Zoom(request, position);
+        RefreshView();
+    });
     m_plot = new CPlotArea(*this);
     m_scrollBar = new QScrollBar(Qt::Horizontal, this);
-    m_scrollBar->setSingleStep(CTransformViewModel::kScrollLine);
     m_scrollBar->setAccessibleName(QStringLiteral("Scroll"));
-    m_scrollBar->setFocusPolicy(Qt::StrongFocus);
-    m_scrollBar->installEventFilter(this);
+    m_scrollBinding =
+        new CScrollBarBinding(m_scrollBar, [this](ScrollRequest request, int position) {
+            m_model.Scroll(request, position);
+            RefreshView();
+        });
     m_leftFreqEdit = MakeReadOnly(this, QStringLiteral("Left frequency"), 90);
     m_centreFreqEdit = MakeReadOnly(this, QStringLiteral("Centre frequency"), 90);
     m_rightFreqEdit = MakeReadOnly(this, QStringLiteral("Right frequency"), 90);
@@ -326,16 +307,6 @@ void CTransformViewDlg::BuildControls() {
     connect(m_sensitivitySlider, &QSlider::valueChanged, this,
             [this](int value) { m_model.m_sensitivitySlider = value; });
     connect(m_cursorSpin, &QSpinBox::valueChanged, this, &CTransformViewDlg::OnSpin);
-    connect(m_scrollBar, &QScrollBar::actionTriggered, this, &CTransformViewDlg::OnScrollAction);
-    connect(m_scrollBar, &QScrollBar::sliderReleased, this, [this] {
-        m_model.Scroll(Request::kThumbPosition, m_scrollBar->sliderPosition());
-        RefreshView();
-    });
-    connect(m_zoomBar, &QScrollBar::actionTriggered, this, &CTransformViewDlg::OnZoomAction);
-    connect(m_zoomBar, &QScrollBar::sliderReleased, this, [this] {
-        m_model.Zoom(Request::kThumbPosition, m_zoomBar->sliderPosition());
-        RefreshView();
-    });
 }
 
 bool CTransformViewDlg::eventFilter(QObject* watched, QEvent* event) {
@@ -347,37 +318,6 @@ bool CTransformViewDlg::eventFilter(QObject* watched, QEvent* event) {
             m_cursorSpin->interpretText();
             return true;
         }
-    }
-    // Qt's horizontal scroll bar takes Right as a step back; here Right and Page Down go
-    // toward higher frequencies.
-    if (watched == m_scrollBar && event->type() == QEvent::KeyPress) {
-        QAbstractSlider::SliderAction action = QAbstractSlider::SliderNoAction;
-        switch (static_cast<QKeyEvent*>(event)->key()) {
-            case Qt::Key_Left:
-            case Qt::Key_Up:
-                action = QAbstractSlider::SliderSingleStepSub;
-                break;
-            case Qt::Key_Right:
-            case Qt::Key_Down:
-                action = QAbstractSlider::SliderSingleStepAdd;
-                break;
-            case Qt::Key_PageUp:
-                action = QAbstractSlider::SliderPageStepSub;
-                break;
-            case Qt::Key_PageDown:
-                action = QAbstractSlider::SliderPageStepAdd;
-                break;
-            case Qt::Key_Home:
-                action = QAbstractSlider::SliderToMinimum;
-                break;
-            case Qt::Key_End:
-                action = QAbstractSlider::SliderToMaximum;
-                break;
-            default:
-                return QDialog::eventFilter(watched, event);
-        }
-        m_scrollBar->triggerAction(action);
-        return true;
     }
     return QDialog::eventFilter(watched, event);
 }
@@ -395,12 +335,10 @@ void CTransformViewDlg::ShowFields() {
     m_scaleEdit->setText(QString::number(m_model.m_scale));
 
     // The bar's range ends where the view's last page begins, so its thumb covers one page.
-    const QSignalBlocker scrollBlock(m_scrollBar);
-    m_scrollBar->setRange(0, m_model.ScrollLimit());
-    m_scrollBar->setPageStep(m_model.ScrollPage());
-    m_scrollBar->setValue(m_model.m_scrollPos);
-    const QSignalBlocker zoomBlock(m_zoomBar);
-    m_zoomBar->setValue(m_model.m_zoom);
+    m_scrollBinding->Show(0, m_model.ScrollLimit(), m_model.ScrollPage(),
+                          CTransformViewModel::kScrollLine, m_model.m_scrollPos);
+    m_zoomBinding->Show(CTransformViewModel::kMinZoom, CTransformViewModel::kMaxZoom,
+                        CTransformViewModel::kZoomPage, 1, m_model.m_zoom);
     const QSignalBlocker spinBlock(m_cursorSpin);
     m_cursorSpin->setValue(std::clamp(m_model.CursorColumn(), 0, kPlotWidth - 1));
 }
@@ -473,18 +411,6 @@ void CTransformViewDlg::RefreshView() {
 void CTransformViewDlg::RefreshAll() {
     RefreshView();
     RefreshList();
-}
-
-void CTransformViewDlg::OnScrollAction(int action) {
-    // Showing the fields puts the bar where the view went, in place of the step the bar was
-    // about to take.
-    m_model.Scroll(ToRequest(action), m_scrollBar->sliderPosition());
-    RefreshView();
-}
-
-void CTransformViewDlg::OnZoomAction(int action) {
-    m_model.Zoom(ToRequest(action), m_zoomBar->sliderPosition());
-    RefreshView();
 }
 
 void CTransformViewDlg::OnSpin(int column) {

@@ -1,0 +1,47 @@
+#include "app/gui/PartialsCommands.h"
+
+#include "partials/gui/EditPartialsDlg.h"
+#include "platform/UiServices.h"
+
+PanelUpdate CPartialsCommands::EditPartials() {
+    CAnalysisDoc& doc = m_context.m_doc;
+    CEditPartialsDlg editor(doc.m_partials, m_context.m_ui, m_context.m_window);
+    editor.exec();  // OK or closed: the table holds what the editor left in it either way
+    doc.m_params.m_nominal = doc.m_partials.m_nominal;
+    return {.m_show = true, .m_refreshButtons = true};
+}
+
+PanelUpdate CPartialsCommands::ReadPartials() {
+    CAnalysisDoc& doc = m_context.m_doc;
+    const auto result = doc.m_partials.ReadPartialsFile(m_context.m_ui);
+    if (result != CPartialData::kReadOk)
+        m_context.m_ui.MessageBox(CPartialData::ReadResultText(result));
+    // A file that was opened has replaced the table, even when it then failed: the panel
+    // must not go on offering what is no longer there.
+    if (result == CPartialData::kNoFileSelected || result == CPartialData::kOpenFailed)
+        return {};
+    doc.m_params.m_nominal = doc.m_partials.m_nominal;
+    return {.m_show = true, .m_refreshButtons = true};
+}
+
+PanelUpdate CPartialsCommands::WritePartials() {
+    CAnalysisDoc& doc = m_context.m_doc;
+    if (!doc.m_partials.WritePartialsFile(m_context.m_ui, doc.m_params.m_fileTitle))
+        m_context.m_ui.MessageBox("Error writing file!");
+    return {};
+}
+
+PanelUpdate CPartialsCommands::SetPitchReference(double aRef) {
+    CAnalysisDoc& doc = m_context.m_doc;
+    doc.m_params.m_aRef = aRef;
+    doc.m_partials.m_aRef = aRef;
+    doc.m_partials.UpdateNotes();
+    return {.m_show = true};
+}
+
+PanelUpdate CPartialsCommands::ApplyGermanNames() {
+    CAnalysisDoc& doc = m_context.m_doc;
+    doc.m_partials.m_germanNames = doc.m_params.m_germanNames;
+    doc.m_partials.UpdateNotes();
+    return {.m_show = true};
+}

@@ -1,0 +1,21 @@
+#pragma once
+
+#include "app/gui/PanelContext.h"
+
+// The commands of the panel's "Partials" group.
+class CPartialsCommands {
+  public:
+    explicit CPartialsCommands(const PanelContext& context) : m_context(context) {}
+
+    // After the sync: the editor works on the partial table in place.
+    PanelUpdate EditPartials();
+    PanelUpdate ReadPartials();
+    PanelUpdate WritePartials();
+    // A pitch reference radio: renames the notes; the cents stay.
+    PanelUpdate SetPitchReference(double aRef);
+    // After the panel was read: the note-name choice goes to the partial table.
+    PanelUpdate ApplyGermanNames();
+
+  private:
+    PanelContext m_context;
+};

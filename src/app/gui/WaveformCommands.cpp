@@ -1,0 +1,39 @@
+#include "app/gui/WaveformCommands.h"
+
+#include "platform/UiServices.h"
+#include "view/gui/WaveViewDlg.h"
+#include "wave/gui/WaveDetailsDlg.h"
+
+PanelUpdate CWaveformCommands::ReadWaveform(bool* loaded) {
+    CAnalysisDoc& doc = m_context.m_doc;
+    WaveFormatCopy formatCopy;
+    const auto result = doc.m_wave.ReadWaveFile(m_context.m_ui, formatCopy);
+    if (loaded != nullptr)
+        *loaded = result == CWaveData::kReadOk;
+    if (result != CWaveData::kReadOk) {
+        m_context.m_ui.MessageBox(CWaveData::WaveResultText(result));
+        return {.m_show = true, .m_refreshButtons = true};
+    }
+    if (!doc.m_analysing) {
+        CWaveDetailsDlg details(formatCopy, m_context.m_window);
+        details.exec();
+    }
+    return {.m_copyStoreValues = true, .m_show = true, .m_refreshButtons = true};
+}
+
+PanelUpdate CWaveformCommands::WriteWaveform() {
+    if (!m_context.m_doc.m_wave.WriteWaveFile(m_context.m_ui)) {
+        m_context.m_ui.MessageBox("Error writing file!");
+        return {};
+    }
+    return {.m_show = true};
+}
+
+PanelUpdate CWaveformCommands::ViewWaveform() {
+    CAnalysisDoc& doc = m_context.m_doc;
+    CWaveViewDlg view(doc.m_wave, doc.m_params, m_context.m_ui, m_context.m_window);
+    view.exec();  // however it closes, the selection made in it counts
+    doc.m_wave.m_selStart = doc.m_params.m_startSample;
+    doc.m_wave.m_selEnd = doc.m_params.m_endSample;
+    return {.m_show = true, .m_refreshButtons = true};
+}

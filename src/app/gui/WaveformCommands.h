@@ -1,0 +1,20 @@
+#pragma once
+
+#include "app/gui/PanelContext.h"
+
+// The commands of the panel's "Waveform" group.
+class CWaveformCommands {
+  public:
+    explicit CWaveformCommands(const PanelContext& context) : m_context(context) {}
+
+    // Asks for a file and reads it; the details follow unless Analyse File runs. loaded,
+    // when given, tells whether a waveform was read.
+    PanelUpdate ReadWaveform(bool* loaded = nullptr);
+    PanelUpdate WriteWaveform();
+    // After the panel's sync: the view moves the panel's selection, which the waveform then
+    // takes however the view was closed.
+    PanelUpdate ViewWaveform();
+
+  private:
+    PanelContext m_context;
+};
