@@ -1,0 +1,98 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <mutex>
+#include <optional>
+#include <vector>
+
+#include "platform/SoundInput.h"
+#include "platform/SoundOutput.h"
+
+// A simulated output device whose timing the test controls: nothing completes until the test
+// says so. Completions run on the thread that calls CompleteNext or Reset, so a test chooses
+// the "device thread" by choosing where it calls them. It records what it was asked and what
+// it played, and notices an engine that changes a buffer before the buffer has come back.
+class CScriptedSoundOutput : public CSoundOutput {
+  public:
+    // Answers the test prepares.
+    bool m_formatSupported = true;
+    bool m_openSucceeds = true;
+    bool m_writeSucceeds = true;
+
+    // What the device saw.
+    std::vector<SoundFormat> m_queriedFormats;
+    std::optional<SoundFormat> m_openFormat;  // set while open
+    std::vector<std::int32_t> m_writeCounts;  // one per accepted buffer
+    std::vector<std::int16_t> m_played;       // every buffer completed as played, in order
+    int m_resetCount = 0;
+    int m_closeCount = 0;
+    int m_changedWhileQueued = 0;
+
+    bool IsFormatSupported(const SoundFormat& format) override;
+    bool Open(const SoundFormat& format, Completion completion) override;
+    bool Write(const std::int16_t* samples, std::int32_t count) override;
+    void Reset() override;
+    void Close() override;
+
+    // Plays the oldest queued buffer and calls its completion. False when none is queued.
+    bool CompleteNext();
+    // Completes buffers until none is left (completions may queue more), at most limit.
+    int CompleteAll(int limit = 100000);
+    std::size_t Queued() const;
+
+  private:
+    struct Buffer {
+        const std::int16_t* samples;
+        std::vector<std::int16_t> asWritten;
+    };
+    // Takes the oldest buffer, checking it still holds what was written; false when none.
+    bool TakeNext(Buffer& buffer);
+
+    mutable std::mutex m_mutex;
+    std::deque<Buffer> m_queue;
+    Completion m_completion;
+    bool m_resetting = false;
+};
+
+// A simulated input device: the test says what samples arrive and when; they fill the queued
+// buffers in order and each completes as it fills. Completions run on the thread that calls
+// Capture or Reset.
+class CScriptedSoundInput : public CSoundInput {
+  public:
+    bool m_formatSupported = true;
+    bool m_openSucceeds = true;
+    bool m_startSucceeds = true;
+
+    std::vector<SoundFormat> m_queriedFormats;
+    std::optional<SoundFormat> m_openFormat;
+    bool m_capturing = false;
+    int m_resetCount = 0;
+    int m_closeCount = 0;
+
+    bool IsFormatSupported(const SoundFormat& format) override;
+    bool Open(const SoundFormat& format, Completion completion) override;
+    bool AddBuffer(std::int16_t* buffer, std::int32_t count) override;
+    bool Start() override;
+    void Reset() override;
+    void Close() override;
+
+    // Delivers samples into the queued buffers while capturing, completing every buffer that
+    // fills. Samples with no buffer to go to are lost, as on a device. Returns how many were
+    // taken.
+    std::size_t Capture(const std::vector<std::int16_t>& samples);
+    std::size_t Queued() const;
+
+  private:
+    struct Buffer {
+        std::int16_t* samples;
+        std::int32_t count;
+        std::int32_t filled;
+    };
+
+    mutable std::mutex m_mutex;
+    std::deque<Buffer> m_queue;
+    Completion m_completion;
+    bool m_resetting = false;
+};
