@@ -1,4 +1,4 @@
-#include "wave/WaveData.h"
+#include "wave/WavFile.h"
 
 #include <gtest/gtest.h>
 
@@ -18,7 +18,7 @@ class WaveReadTest : public ::testing::Test {
         const std::string path = m_dir.File(name);
         WriteFileBytes(path, bytes);
         m_ui.AnswerOpen(path);
-        return m_wave.ReadWaveFile(m_ui, m_copy);
+        return ReadWaveFile(m_wave, m_ui, m_copy);
     }
 
     std::vector<int> Samples() const {
@@ -161,13 +161,13 @@ TEST_F(WaveReadTest, NonPcmAndOtherExtensionsAwaitTheDecoder) {
 TEST_F(WaveReadTest, CancelAndOpenFailure) {
     ASSERT_EQ(Read(CWavBuilder::Pcm(1, 8000, 16, CWavBuilder::Samples16({5, 6}))), 0);
     m_ui.AnswerOpen(std::nullopt);
-    EXPECT_EQ(m_wave.ReadWaveFile(m_ui, m_copy), 10);
+    EXPECT_EQ(ReadWaveFile(m_wave, m_ui, m_copy), 10);
     EXPECT_STREQ(CWaveData::WaveResultText(10), "No file selected!");
     EXPECT_EQ(m_wave.m_state, CWaveData::kFromFile);  // a cancelled dialog changes nothing
     EXPECT_EQ(m_wave.m_sampleCount, 2);
 
     m_ui.AnswerOpen(m_dir.File("missing.wav"));
-    EXPECT_EQ(m_wave.ReadWaveFile(m_ui, m_copy), 1);
+    EXPECT_EQ(ReadWaveFile(m_wave, m_ui, m_copy), 1);
     EXPECT_STREQ(CWaveData::WaveResultText(1), "Failed to open file!");
     EXPECT_EQ(m_wave.m_state, CWaveData::kNoWaveform);
     EXPECT_EQ(m_ui.m_fileDialogs.back().filter, "Waveform files (.wav, .mp3)|*.wav;*.mp3|");
@@ -196,7 +196,7 @@ TEST_F(WaveReadTest, WrittenFileHasTheSixteenBitMonoLayout) {
     ASSERT_EQ(Read(CWavBuilder::Pcm(2, 11025, 8, Bytes({255, 255, 0, 0, 128, 128}))), 0);
     const std::string out = m_dir.File("out.wav");
     m_ui.AnswerSave(out);
-    ASSERT_TRUE(m_wave.WriteWaveFile(m_ui));
+    ASSERT_TRUE(WriteWaveFile(m_wave, m_ui));
     const std::string expected = CWavBuilder()
                                      .Id("RIFF")
                                      .U32(6 + 40)
@@ -224,7 +224,7 @@ TEST_F(WaveReadTest, WrittenFileHasTheSixteenBitMonoLayout) {
     // The program reads back what it wrote (a 20-byte format chunk).
     CWaveData again;
     m_ui.AnswerOpen(out);
-    ASSERT_EQ(again.ReadWaveFile(m_ui, m_copy), 0);
+    ASSERT_EQ(ReadWaveFile(again, m_ui, m_copy), 0);
     EXPECT_EQ(std::vector<int>(again.m_samples.get(), again.m_samples.get() + 3),
               (std::vector<int>{32512, -32768, 0}));
 }
@@ -233,61 +233,16 @@ TEST_F(WaveReadTest, WriteFailuresAndCancel) {
     ASSERT_EQ(Read(CWavBuilder::Pcm(1, 8000, 16, CWavBuilder::Samples16({1, 2}))), 0);
     m_wave.m_state = CWaveData::kMadeHere;
     m_ui.AnswerSave(std::nullopt);
-    EXPECT_TRUE(m_wave.WriteWaveFile(m_ui));  // cancelling is not a failure
+    EXPECT_TRUE(WriteWaveFile(m_wave, m_ui));  // cancelling is not a failure
     EXPECT_EQ(m_wave.m_state, CWaveData::kMadeHere);
 
     m_ui.AnswerSave(m_dir.File("no/such/folder/out.wav"));
-    EXPECT_FALSE(m_wave.WriteWaveFile(m_ui));
+    EXPECT_FALSE(WriteWaveFile(m_wave, m_ui));
     // A full disk is a failure too, not a silent loss of the recording.
     m_ui.AnswerSave(std::string("/dev/full"));
-    EXPECT_FALSE(m_wave.WriteWaveFile(m_ui));
+    EXPECT_FALSE(WriteWaveFile(m_wave, m_ui));
     EXPECT_EQ(m_wave.m_state, CWaveData::kMadeHere);
     EXPECT_EQ(m_wave.m_fileName, m_dir.File("bell.wav"));
-}
-
-TEST(WaveDataTest, FileNamePieces) {
-    CWaveData wave;
-    EXPECT_EQ(wave.GetFileName(), "No file loaded");
-    EXPECT_EQ(wave.GetFileTitle(), "No file loaded");
-    EXPECT_EQ(wave.GetFileExt(), "");
-    wave.m_fileName = "/home/ringer/tower.bells/tenor.2.wav";
-    EXPECT_EQ(wave.GetFileName(), "tenor.2.wav");
-    EXPECT_EQ(wave.GetFileTitle(), "tenor.2");
-    EXPECT_EQ(wave.GetFileExt(), "wav");
-    wave.m_fileName = "/home/ringer/tower.bells/treble";
-    EXPECT_EQ(wave.GetFileTitle(), "treble");
-    EXPECT_EQ(wave.GetFileExt(), "");
-}
-
-TEST(WaveDataTest, CreateEmptyDescribesSixteenBitMono) {
-    CWaveData wave;
-    wave.m_fileName = "/x/y.wav";
-    wave.m_freqPercent = 105.9;
-    wave.m_state = CWaveData::kFromFile;
-    wave.CreateEmpty(22050, 1000, 16);
-    EXPECT_EQ(wave.m_format.m_formatTag, 1);
-    EXPECT_EQ(wave.m_format.m_channels, 1);
-    EXPECT_EQ(wave.m_format.m_samplesPerSec, 22050u);
-    EXPECT_EQ(wave.m_format.m_avgBytesPerSec, 44100u);
-    EXPECT_EQ(wave.m_format.m_blockAlign, 2);
-    EXPECT_EQ(wave.m_dataBytes, 2000u);
-    EXPECT_EQ(wave.m_selStart, 0);
-    EXPECT_EQ(wave.m_selEnd, 1000);
-    EXPECT_EQ(wave.m_fileName, "No file loaded");
-    EXPECT_EQ(wave.m_freqPercent, 100.0);
-    EXPECT_EQ(wave.m_state, CWaveData::kFromFile);  // the caller sets the state
-    ASSERT_NE(wave.m_samples, nullptr);
-}
-
-TEST(WaveDataTest, ResultTexts) {
-    EXPECT_STREQ(CWaveData::WaveResultText(0), "File read OK");
-    EXPECT_STREQ(CWaveData::WaveResultText(2), "Not a valid .wav file!");
-    EXPECT_STREQ(CWaveData::WaveResultText(4), "Not a valid .wav file!");
-    EXPECT_STREQ(CWaveData::WaveResultText(7), "Error during conversion!");
-    EXPECT_STREQ(CWaveData::WaveResultText(8), "Conversion not possible!");
-    EXPECT_STREQ(CWaveData::WaveResultText(11), "Maximum file duration is 10 minutes!");
-    EXPECT_STREQ(CWaveData::WaveResultText(12), "Bad file!");
-    EXPECT_STREQ(CWaveData::WaveResultText(-1), "Bad file!");
 }
 
 }  // namespace

@@ -17,6 +17,7 @@
 #include "transform/gui/TransformProgressDlg.h"
 #include "transform/gui/TransformViewDlg.h"
 #include "view/gui/WaveViewDlg.h"
+#include "wave/WavFile.h"
 #include "wave/gui/WaveDetailsDlg.h"
 
 namespace {
@@ -277,7 +278,7 @@ void CMainDlg::CopyStoreValues() {
 
 void CMainDlg::OnReadWaveform() {
     WaveFormatCopy formatCopy;
-    const int result = m_wave.ReadWaveFile(m_ui, formatCopy);
+    const int result = ReadWaveFile(m_wave, m_ui, formatCopy);
     if (result != CWaveData::kReadOk) {
         m_ui.MessageBox(CWaveData::WaveResultText(result));
     } else {
@@ -292,7 +293,7 @@ void CMainDlg::OnReadWaveform() {
 }
 
 void CMainDlg::OnWriteWaveform() {
-    if (m_wave.WriteWaveFile(m_ui))
+    if (WriteWaveFile(m_wave, m_ui))
         ShowPanel();
     else
         m_ui.MessageBox("Error writing file!");
