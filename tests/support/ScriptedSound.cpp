@@ -2,21 +2,6 @@
 
 #include <algorithm>
 
-bool CScriptedSoundOutput::IsFormatSupported(const SoundFormat& format) {
-    std::lock_guard lock(m_mutex);
-    m_queriedFormats.push_back(format);
-    return m_formatSupported;
-}
-
-bool CScriptedSoundOutput::Open(const SoundFormat& format, Completion completion) {
-    std::lock_guard lock(m_mutex);
-    if (!m_openSucceeds || m_openFormat)
-        return false;
-    m_openFormat = format;
-    m_completion = std::move(completion);
-    return true;
-}
-
 bool CScriptedSoundOutput::Write(const std::int16_t* samples, std::int32_t count) {
     std::lock_guard lock(m_mutex);
     if (!m_writeSucceeds || !m_openFormat || m_resetting || samples == nullptr || count <= 0)
@@ -71,30 +56,13 @@ void CScriptedSoundOutput::Reset() {
 
 void CScriptedSoundOutput::Close() {
     std::lock_guard lock(m_mutex);
-    ++m_closeCount;
     m_queue.clear();
-    m_openFormat.reset();
-    m_completion = nullptr;
+    Release();
 }
 
 std::size_t CScriptedSoundOutput::Queued() const {
     std::lock_guard lock(m_mutex);
     return m_queue.size();
-}
-
-bool CScriptedSoundInput::IsFormatSupported(const SoundFormat& format) {
-    std::lock_guard lock(m_mutex);
-    m_queriedFormats.push_back(format);
-    return m_formatSupported;
-}
-
-bool CScriptedSoundInput::Open(const SoundFormat& format, Completion completion) {
-    std::lock_guard lock(m_mutex);
-    if (!m_openSucceeds || m_openFormat)
-        return false;
-    m_openFormat = format;
-    m_completion = std::move(completion);
-    return true;
 }
 
 bool CScriptedSoundInput::AddBuffer(std::int16_t* buffer, std::int32_t count) {
@@ -152,11 +120,9 @@ void CScriptedSoundInput::Reset() {
 
 void CScriptedSoundInput::Close() {
     std::lock_guard lock(m_mutex);
-    ++m_closeCount;
     m_queue.clear();
     m_capturing = false;
-    m_openFormat.reset();
-    m_completion = nullptr;
+    Release();
 }
 
 std::size_t CScriptedSoundInput::Queued() const {
