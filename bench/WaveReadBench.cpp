@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "platform/UiServices.h"
-#include "wave/WaveData.h"
+#include "wave/WavFile.h"
 
 namespace {
 
@@ -73,7 +73,7 @@ int main() {
         CWaveData wave;
         WaveFormatCopy copy;
         const auto start = std::chrono::steady_clock::now();
-        const int code = wave.ReadWaveFile(ui, copy);
+        const int code = ReadWaveFile(wave, ui, copy);
         const auto ms =
             std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
                 .count();

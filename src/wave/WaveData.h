@@ -1,19 +1,17 @@
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
 #include <memory>
 #include <string>
 
 #include "wave/WaveFormat.h"
 
-class CUiServices;
-
 // The one waveform the program works on: 16-bit mono samples at the file's rate, the
-// format they came with, the file they came from, the selected region and a state.
+// format they came with, the file they came from, the selected region and a state. Reading
+// and writing files live in WavFile and CompressedInput.
 class CWaveData {
   public:
-    // Result codes of reading; WaveResultText gives their texts.
+    // Result codes of reading (ReadWaveFile); WaveResultText gives their texts.
     enum ReadResult : std::int16_t {
         kReadOk = 0,
         kOpenFailed = 1,
@@ -46,19 +44,6 @@ class CWaveData {
     std::unique_ptr<std::int16_t[]> m_samples;
     std::int32_t m_state = kNoWaveform;
 
-    // Asks for a file and reads it into the store. formatCopy receives the format and data
-    // size as found in the file, before any conversion.
-    std::int16_t ReadWaveFile(CUiServices& ui, WaveFormatCopy& formatCopy);
-    // Asks for a file name and writes the store as a 16-bit mono ".wav". A cancelled dialog
-    // counts as success.
-    bool WriteWaveFile(CUiServices& ui);
-    // The 48-byte header and the samples. False when the file could not take every byte.
-    bool WriteWav(std::FILE* file) const;
-
-    std::int16_t ParseWav(std::FILE* file);
-    std::int16_t ScanMp3(std::FILE* file);
-    std::int16_t DecodeSamples(std::FILE* file);
-
     std::int16_t* AllocSamples(std::int32_t count);
     void CreateEmpty(std::int32_t samplesPerSec, std::int32_t count, std::int32_t bits);
 
@@ -68,11 +53,6 @@ class CWaveData {
 
     std::int32_t FindOnset() const;
 
-    struct ChunkHeader {
-        char id[4];
-        std::uint32_t size;
-    };
-    static bool FindChunk(std::FILE* file, const char* id, ChunkHeader& header);
     static void CopyFormat(const WaveFormat& source, WaveFormat& destination);
     static const char* WaveResultText(int code);
 };

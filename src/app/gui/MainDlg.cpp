@@ -54,14 +54,15 @@ QLabel* MakeVersionText(QWidget* owner, const std::string& text, const QString& 
 
 }  // namespace
 
-CMainDlg::CMainDlg(CUiServices& ui, const VersionStrings& version, QWidget* parent)
+CMainDlg::CMainDlg(CUiServices& ui, const DeviceServices& devices, const VersionStrings& version,
+                   QWidget* parent)
     : QDialog(parent),
       m_ui(ui),
       m_version(version),
       m_exchange(ui),
-      m_waveform({m_doc, ui, this, [this] { ShowPanel(); }}),
-      m_transform({m_doc, ui, this, [this] { ShowPanel(); }}),
-      m_partials({m_doc, ui, this, [this] { ShowPanel(); }}) {
+      m_waveform({m_doc, ui, devices, this, [this] { ShowPanel(); }}),
+      m_transform({m_doc, ui, devices, this, [this] { ShowPanel(); }}),
+      m_partials({m_doc, ui, devices, this, [this] { ShowPanel(); }}) {
     setWindowTitle(QStringLiteral("Waveform Analysis"));
     setWindowIcon(AppIcon());
     setWindowFlag(Qt::WindowMinimizeButtonHint, true);

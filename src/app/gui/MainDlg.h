@@ -8,6 +8,7 @@
 #include "app/gui/PartialsCommands.h"
 #include "app/gui/TransformCommands.h"
 #include "app/gui/WaveformCommands.h"
+#include "platform/DeviceServices.h"
 #include "platform/VersionInfo.h"
 #include "platform/gui/FieldExchange.h"
 
@@ -27,7 +28,8 @@ class QRadioButton;
 class CMainDlg : public QDialog {
     Q_OBJECT
   public:
-    CMainDlg(CUiServices& ui, const VersionStrings& version, QWidget* parent = nullptr);
+    CMainDlg(CUiServices& ui, const DeviceServices& devices, const VersionStrings& version,
+             QWidget* parent = nullptr);
     ~CMainDlg() override;
 
     CAnalysisDoc& Document() { return m_doc; }

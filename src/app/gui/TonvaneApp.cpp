@@ -3,7 +3,8 @@
 #include "app/gui/MainDlg.h"
 #include "platform/gui/QtUiServices.h"
 
-CTonvaneApp::CTonvaneApp(const VersionRecord* record) : m_record(record) {}
+CTonvaneApp::CTonvaneApp(const DeviceServices& devices, const VersionRecord* record)
+    : m_devices(devices), m_record(record) {}
 
 CTonvaneApp::~CTonvaneApp() = default;
 
@@ -18,7 +19,8 @@ void CTonvaneApp::InitInstance() {
 CMainDlg& CTonvaneApp::CreatePanel() {
     m_ui = std::make_unique<CQtUiServices>();
     m_panel = std::make_unique<CMainDlg>(
-        *m_ui, VersionStrings{m_description, m_company, m_productVersion, m_legalNotice});
+        *m_ui, m_devices,
+        VersionStrings{m_description, m_company, m_productVersion, m_legalNotice});
     m_ui->SetParent(m_panel.get());
     return *m_panel;
 }

@@ -2,16 +2,19 @@
 
 #include <memory>
 
+#include "platform/DeviceServices.h"
 #include "platform/VersionInfo.h"
 
 class CMainDlg;
 class CQtUiServices;
 
 // The application object: reads the version strings, runs the control panel modally and
-// ends the program when the panel closes. A QApplication must exist before Run().
+// ends the program when the panel closes. A QApplication must exist before Run(); the
+// devices must outlive the application.
 class CTonvaneApp {
   public:
-    explicit CTonvaneApp(const VersionRecord* record = ProgramVersionRecord());
+    explicit CTonvaneApp(const DeviceServices& devices,
+                         const VersionRecord* record = ProgramVersionRecord());
     ~CTonvaneApp();
 
     // Reads the four version strings; they stay empty when the program carries no record.
@@ -27,6 +30,7 @@ class CTonvaneApp {
     std::string m_legalNotice;
 
   private:
+    DeviceServices m_devices;
     const VersionRecord* m_record;
     std::unique_ptr<CQtUiServices> m_ui;
     std::unique_ptr<CMainDlg> m_panel;

@@ -2,12 +2,14 @@
 
 #include "platform/UiServices.h"
 #include "view/gui/WaveViewDlg.h"
+#include "wave/WavFile.h"
 #include "wave/gui/WaveDetailsDlg.h"
 
 PanelUpdate CWaveformCommands::ReadWaveform(bool* loaded) {
     CAnalysisDoc& doc = m_context.m_doc;
     WaveFormatCopy formatCopy;
-    const auto result = doc.m_wave.ReadWaveFile(m_context.m_ui, formatCopy);
+    const auto result =
+        ReadWaveFile(doc.m_wave, m_context.m_ui, m_context.m_devices.m_decoder, formatCopy);
     if (loaded != nullptr)
         *loaded = result == CWaveData::kReadOk;
     if (result != CWaveData::kReadOk) {
@@ -22,7 +24,7 @@ PanelUpdate CWaveformCommands::ReadWaveform(bool* loaded) {
 }
 
 PanelUpdate CWaveformCommands::WriteWaveform() {
-    if (!m_context.m_doc.m_wave.WriteWaveFile(m_context.m_ui)) {
+    if (!WriteWaveFile(m_context.m_doc.m_wave, m_context.m_ui)) {
         m_context.m_ui.MessageBox("Error writing file!");
         return {};
     }

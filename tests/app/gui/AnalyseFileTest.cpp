@@ -2,6 +2,7 @@
 #include <cmath>
 
 #include "app/gui/MainDlg.h"
+#include "support/ScriptedDevices.h"
 #include "support/ScriptedUiServices.h"
 #include "support/TempDir.h"
 #include "support/WavBuilder.h"
@@ -53,7 +54,8 @@ class AnalyseFileTest : public QObject {
         WriteFileBytes(path, BellWav(nominal, bell));
 
         CScriptedUiServices ui;
-        CMainDlg panel(ui, VersionStrings{});
+        CScriptedDevices panelDevices;
+        CMainDlg panel(ui, panelDevices.Services(), VersionStrings{});
         panel.show();
         ui.AnswerOpen(path);
         CModalAnswers answers;
@@ -102,7 +104,8 @@ class AnalyseFileTest : public QObject {
             low, CWavBuilder::Pcm(1, 8000, 16,
                                   CWavBuilder::Samples16(std::vector<std::int16_t>(16000, 3000))));
         CScriptedUiServices ui;
-        CMainDlg panel(ui, VersionStrings{});
+        CScriptedDevices panelDevices;
+        CMainDlg panel(ui, panelDevices.Services(), VersionStrings{});
         panel.show();
         ui.AnswerOpen(bell);
         {

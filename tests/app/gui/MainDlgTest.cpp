@@ -9,6 +9,7 @@
 
 #include "app/gui/MainDlg.h"
 #include "app/gui/TonvaneApp.h"
+#include "support/ScriptedDevices.h"
 #include "support/ScriptedUiServices.h"
 #include "support/TempDir.h"
 #include "support/WavBuilder.h"
@@ -21,6 +22,7 @@ class MainDlgTest : public QObject {
 
   private:
     std::unique_ptr<CScriptedUiServices> m_ui;
+    CScriptedDevices m_devices;
     std::unique_ptr<CMainDlg> m_panel;
     std::unique_ptr<CTempDir> m_dir;
 
@@ -50,7 +52,8 @@ class MainDlgTest : public QObject {
     void init() {
         m_ui = std::make_unique<CScriptedUiServices>();
         m_dir = std::make_unique<CTempDir>();
-        m_panel = std::make_unique<CMainDlg>(*m_ui, ReadVersionStrings(ProgramVersionRecord()));
+        m_panel = std::make_unique<CMainDlg>(*m_ui, m_devices.Services(),
+                                             ReadVersionStrings(ProgramVersionRecord()));
         m_panel->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_panel.get()));
     }
@@ -444,13 +447,13 @@ class MainDlgTest : public QObject {
     }
 
     void theApplicationStartsWithAndWithoutAVersionRecord() {
-        CTonvaneApp withRecord(ProgramVersionRecord());
+        CTonvaneApp withRecord(m_devices.Services(), ProgramVersionRecord());
         withRecord.InitInstance();
         QCOMPARE(withRecord.m_productVersion, std::string("0.1.0"));
         QCOMPARE(Named<QLabel>(withRecord.CreatePanel(), "Product version")->text(),
                  QStringLiteral("0.1.0"));
 
-        CTonvaneApp bare(nullptr);
+        CTonvaneApp bare(m_devices.Services(), nullptr);
         bare.InitInstance();
         CMainDlg& panel = bare.CreatePanel();
         for (const char* name : {"Description", "Company", "Legal notice", "Product version"})

@@ -2,6 +2,7 @@
 
 #include "app/gui/MainDlg.h"
 #include "platform/NumberText.h"
+#include "support/ScriptedDevices.h"
 #include "support/ScriptedUiServices.h"
 #include "support/TempDir.h"
 #include "support/gui/DialogTestTools.h"
@@ -13,7 +14,8 @@ class PartialsPanelTest : public QObject {
   private:
     static std::string WriteTwoPartials(const CTempDir& dir) {
         CScriptedUiServices ui;
-        CMainDlg panel(ui, VersionStrings{});
+        CScriptedDevices panelDevices;
+        CMainDlg panel(ui, panelDevices.Services(), VersionStrings{});
         CPartialData& table = panel.Document().m_partials;
         table.AddPartial(250, 0, 10, 0, 0, CPartialData::kPrime);
         table.AddPartial(500, 0, 20, 0, 0, CPartialData::kNominal);
@@ -29,7 +31,8 @@ class PartialsPanelTest : public QObject {
     void partialsGoOutAndComeBackWithTheirNominal() {
         CTempDir dir;
         CScriptedUiServices ui;
-        CMainDlg panel(ui, VersionStrings{});
+        CScriptedDevices panelDevices;
+        CMainDlg panel(ui, panelDevices.Services(), VersionStrings{});
         panel.show();
         QVERIFY(!Button(panel, "Write Partials")->isEnabled());
 
@@ -55,7 +58,8 @@ class PartialsPanelTest : public QObject {
         QCOMPARE(ui.m_fileDialogs.back().proposedName, std::string("No file loaded"));
 
         CScriptedUiServices ui2;
-        CMainDlg other(ui2, VersionStrings{});
+        CScriptedDevices otherDevices;
+        CMainDlg other(ui2, otherDevices.Services(), VersionStrings{});
         other.show();
         ui2.AnswerOpen(dir.File("bell.par"));
         Press(other, "Read Partials");
@@ -100,7 +104,8 @@ class PartialsPanelTest : public QObject {
         WriteFileBytes(dir.File("short.par"), "Partials\r\nFile is: x\r\nNo nominal here\r\n");
 
         CScriptedUiServices ui;
-        CMainDlg panel(ui, VersionStrings{});
+        CScriptedDevices panelDevices;
+        CMainDlg panel(ui, panelDevices.Services(), VersionStrings{});
         const auto readGood = [&] {
             ui.AnswerOpen(good);
             Press(panel, "Read Partials");

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "app/gui/MainDlg.h"
+#include "support/ScriptedDevices.h"
 #include "support/ScriptedUiServices.h"
 #include "support/TempDir.h"
 #include "support/WavBuilder.h"
@@ -35,6 +36,7 @@ class TransformPanelTest : public QObject {
 
   private:
     std::unique_ptr<CScriptedUiServices> m_ui;
+    CScriptedDevices m_devices;
     std::unique_ptr<CMainDlg> m_panel;
     std::unique_ptr<CTempDir> m_dir;
 
@@ -84,7 +86,7 @@ class TransformPanelTest : public QObject {
     void init() {
         m_ui = std::make_unique<CScriptedUiServices>();
         m_dir = std::make_unique<CTempDir>();
-        m_panel = std::make_unique<CMainDlg>(*m_ui, VersionStrings{});
+        m_panel = std::make_unique<CMainDlg>(*m_ui, m_devices.Services(), VersionStrings{});
         m_panel->show();
     }
 
@@ -231,7 +233,8 @@ class TransformPanelTest : public QObject {
 
         // A fresh panel takes the range and the selection from the file.
         CScriptedUiServices ui;
-        CMainDlg panel(ui, VersionStrings{});
+        CScriptedDevices panelDevices;
+        CMainDlg panel(ui, panelDevices.Services(), VersionStrings{});
         ui.AnswerOpen(csv);
         Press(panel, "Read Transform");
         QVERIFY(ui.m_messages.empty());
@@ -276,7 +279,8 @@ class TransformPanelTest : public QObject {
         QVERIFY(m_ui->m_messages.empty());
 
         CScriptedUiServices ui;
-        CMainDlg panel(ui, VersionStrings{});
+        CScriptedDevices panelDevices;
+        CMainDlg panel(ui, panelDevices.Services(), VersionStrings{});
         ui.AnswerOpen(csv);
         Press(panel, "Read Transform");
         QVERIFY2(ui.m_messages.empty(), ui.LastMessage().c_str());

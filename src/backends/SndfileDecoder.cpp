@@ -1,0 +1,124 @@
+#include "backends/SndfileDecoder.h"
+
+#include <sndfile.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <new>
+
+namespace {
+
+// The file image as libsndfile's virtual file: reads, seeks and length over memory; it
+// cannot be written.
+struct MemoryFile {
+    const unsigned char* data;
+    sf_count_t size;
+    sf_count_t position;
+};
+
+sf_count_t Length(void* user) {
+    return static_cast<MemoryFile*>(user)->size;
+}
+
+sf_count_t Seek(sf_count_t offset, int whence, void* user) {
+    auto& file = *static_cast<MemoryFile*>(user);
+    sf_count_t base = 0;
+    if (whence == SEEK_CUR)
+        base = file.position;
+    else if (whence == SEEK_END)
+        base = file.size;
+    else if (whence != SEEK_SET)
+        return -1;
+    // Positions past the end are allowed, as in a file; reads there find nothing.
+    if (offset < -base || (offset > 0 && base > INT64_MAX - offset))
+        return -1;
+    file.position = base + offset;
+    return file.position;
+}
+
+sf_count_t Read(void* to, sf_count_t count, void* user) {
+    auto& file = *static_cast<MemoryFile*>(user);
+    if (count <= 0 || file.position >= file.size)
+        return 0;
+    const sf_count_t n = std::min(count, file.size - file.position);
+    std::memcpy(to, file.data + file.position, static_cast<std::size_t>(n));
+    file.position += n;
+    return n;
+}
+
+sf_count_t Write(const void*, sf_count_t, void*) {
+    return 0;
+}
+
+sf_count_t Tell(void* user) {
+    return static_cast<MemoryFile*>(user)->position;
+}
+
+struct SndfileCloser {
+    void operator()(SNDFILE* file) const { sf_close(file); }
+};
+
+}  // namespace
+
+DecodeResult CSndfileDecoder::Decode(const unsigned char* image, std::size_t size,
+                                     std::int64_t maxFrames, DecodedSound& sound) {
+    sound = DecodedSound();
+    if (image == nullptr || size == 0 || size > static_cast<std::uint64_t>(INT64_MAX))
+        return DecodeResult::kNotPossible;
+
+    SF_VIRTUAL_IO io{Length, Seek, Read, Write, Tell};
+    MemoryFile memory{image, static_cast<sf_count_t>(size), 0};
+    SF_INFO info{};
+    std::unique_ptr<SNDFILE, SndfileCloser> file(sf_open_virtual(&io, SFM_READ, &info, &memory));
+    if (!file)
+        return DecodeResult::kNotPossible;
+    if (info.channels < 1 || info.channels > kMaxChannels || info.samplerate <= 0)
+        return DecodeResult::kNotPossible;
+    if (info.frames <= 0)
+        return DecodeResult::kError;
+    // The frame count is the decoder's own reading of the file; nothing is allocated before
+    // it has been held against the caller's bound.
+    if (info.frames > maxFrames)
+        return DecodeResult::kTooLong;
+
+    const std::int64_t values = info.frames * info.channels;
+    std::unique_ptr<std::int16_t[]> samples(new (std::nothrow) std::int16_t[values]);
+    if (!samples)
+        return DecodeResult::kError;
+    // Float sound beyond full scale is clipped rather than wrapped.
+    sf_command(file.get(), SFC_SET_CLIPPING, nullptr, SF_TRUE);
+    sf_count_t frames = 0;
+    while (frames < info.frames) {
+        const sf_count_t got = sf_readf_short(file.get(), samples.get() + frames * info.channels,
+                                              info.frames - frames);
+        if (got <= 0)
+            break;
+        frames += got;
+    }
+    // A stream that ends early is taken as far as it goes, unless decoding failed.
+    if (frames == 0 || (frames < info.frames && sf_error(file.get()) != SF_ERR_NO_ERROR))
+        return DecodeResult::kError;
+
+    sound.m_samples = std::move(samples);
+    sound.m_frames = frames;
+    sound.m_channels = info.channels;
+    sound.m_samplesPerSec = info.samplerate;
+    return DecodeResult::kOk;
+}
+
+bool CSndfileDecoder::CanDecodeMp3() const {
+    int count = 0;
+    if (sf_command(nullptr, SFC_GET_FORMAT_MAJOR_COUNT, &count, sizeof(count)) != 0)
+        return false;
+    for (int i = 0; i < count; ++i) {
+        SF_FORMAT_INFO format{};
+        format.format = i;
+        if (sf_command(nullptr, SFC_GET_FORMAT_MAJOR, &format, sizeof(format)) == 0 &&
+            (format.format & SF_FORMAT_TYPEMASK) == SF_FORMAT_MPEG)
+            return true;
+    }
+    return false;
+}

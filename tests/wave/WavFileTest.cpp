@@ -1,0 +1,248 @@
+#include "wave/WavFile.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <vector>
+
+#include "support/ScriptedUiServices.h"
+#include "support/TempDir.h"
+#include "support/WavBuilder.h"
+
+namespace {
+
+class WaveReadTest : public ::testing::Test {
+  protected:
+    // Writes the bytes to a file of the given name and reads it through the store.
+    int Read(const std::string& bytes, const std::string& name = "bell.wav") {
+        const std::string path = m_dir.File(name);
+        WriteFileBytes(path, bytes);
+        m_ui.AnswerOpen(path);
+        return ReadWaveFile(m_wave, m_ui, m_copy);
+    }
+
+    std::vector<int> Samples() const {
+        return std::vector<int>(m_wave.m_samples.get(),
+                                m_wave.m_samples.get() + m_wave.m_sampleCount);
+    }
+
+    CTempDir m_dir;
+    CScriptedUiServices m_ui;
+    CWaveData m_wave;
+    WaveFormatCopy m_copy;
+};
+
+std::string Bytes(std::initializer_list<int> values) {
+    std::string s;
+    for (int v : values)
+        s += static_cast<char>(v);
+    return s;
+}
+
+TEST_F(WaveReadTest, EightBitLayoutsBecomeSixteenBitMono) {
+    ASSERT_EQ(Read(CWavBuilder::Pcm(1, 8000, 8, Bytes({0, 128, 255, 129}))), 0);
+    EXPECT_EQ(Samples(), (std::vector<int>{-32768, 0, 32512, 256}));
+
+    ASSERT_EQ(Read(CWavBuilder::Pcm(2, 8000, 8, Bytes({255, 255, 0, 0, 128, 129}))), 0);
+    EXPECT_EQ(Samples(), (std::vector<int>{32512, -32768, 128}));
+    // The details show the file's own format; the store holds 16-bit mono.
+    EXPECT_EQ(m_copy.m_format.m_channels, 2);
+    EXPECT_EQ(m_copy.m_format.m_bitsPerSample, 8);
+    EXPECT_EQ(m_copy.m_format.m_avgBytesPerSec, 16000u);
+    EXPECT_EQ(m_copy.m_dataBytes, 6u);
+    EXPECT_EQ(m_wave.m_format.m_channels, 1);
+    EXPECT_EQ(m_wave.m_format.m_bitsPerSample, 16);
+    EXPECT_EQ(m_wave.m_format.m_blockAlign, 2);
+    EXPECT_EQ(m_wave.m_format.m_avgBytesPerSec, 16000u);
+    EXPECT_EQ(m_wave.m_format.m_samplesPerSec, 8000u);
+}
+
+TEST_F(WaveReadTest, SixteenBitStereoAveragesTowardZero) {
+    ASSERT_EQ(Read(CWavBuilder::Pcm(1, 44100, 16, CWavBuilder::Samples16({-32768, 1, 32767}))), 0);
+    EXPECT_EQ(Samples(), (std::vector<int>{-32768, 1, 32767}));
+
+    const auto stereo = CWavBuilder::Samples16({-3, 0, 3, 0, 32767, 32767, -32768, -32768, -1, 0});
+    ASSERT_EQ(Read(CWavBuilder::Pcm(2, 44100, 16, stereo)), 0);
+    EXPECT_EQ(Samples(), (std::vector<int>{-1, 1, 32767, -32768, 0}));
+    EXPECT_EQ(m_wave.m_sampleCount, 5);
+    EXPECT_EQ(m_wave.m_state, CWaveData::kFromFile);
+    EXPECT_EQ(m_wave.m_freqPercent, 100.0);
+}
+
+TEST_F(WaveReadTest, ChunksBeforeAndBetweenAreSkipped) {
+    const std::string data = CWavBuilder::Samples16({10, 20, 30});
+    const std::string chunks = CWavBuilder()
+                                   .Chunk("junk", "odd")  // odd size: a pad byte follows
+                                   .Chunk("fmt ", CWavBuilder::PcmFormat(1, 22050, 16))
+                                   .Chunk("LIST", "INFOsome text")
+                                   .Chunk("fact", "abcde")
+                                   .Chunk("data", data)
+                                   .Chunk("cue ", "after the data, never read")
+                                   .Bytes();
+    ASSERT_EQ(Read(CWavBuilder::Riff(chunks)), 0);
+    EXPECT_EQ(Samples(), (std::vector<int>{10, 20, 30}));
+}
+
+TEST_F(WaveReadTest, FormatChunkSizeLimits) {
+    const std::string data = CWavBuilder::Samples16({1, 2});
+    const auto withFormatOf = [&](std::size_t size) {
+        std::string fmt = CWavBuilder::PcmFormat(1, 8000, 16);
+        fmt.resize(size, '\0');
+        return CWavBuilder::Riff(CWavBuilder().Chunk("fmt ", fmt).Chunk("data", data).Bytes());
+    };
+    EXPECT_EQ(Read(withFormatOf(56)), 0);
+    EXPECT_EQ(Read(withFormatOf(18)), 0);
+    EXPECT_EQ(Read(withFormatOf(57)), 5);
+    EXPECT_STREQ(CWaveData::WaveResultText(5), "Not a valid .wav file!");
+    // Too short to describe a format: the rest would be stale fields of an earlier file.
+    EXPECT_EQ(Read(withFormatOf(14)), 5);
+    EXPECT_EQ(m_wave.m_state, CWaveData::kNoWaveform);
+}
+
+TEST_F(WaveReadTest, DamagedFilesGiveTheirCodes) {
+    const std::string fmt = CWavBuilder::PcmFormat(1, 8000, 16);
+    const std::string data = CWavBuilder::Samples16({1, 2, 3});
+    struct Case {
+        const char* what;
+        std::string bytes;
+        int code;
+    };
+    std::string zeroRate = fmt;
+    zeroRate[8] = zeroRate[9] = zeroRate[10] = zeroRate[11] = 0;  // average bytes per second
+    const std::vector<Case> cases = {
+        {"empty file", "", 4},
+        {"no RIFF", CWavBuilder().Chunk("RIFX", "WAVE").Bytes(), 4},
+        {"not WAVE", CWavBuilder().Id("RIFF").U32(4).Id("AVI ").Bytes(), 2},
+        {"form type cut short", CWavBuilder().Id("RIFF").U32(4).Raw("WA").Bytes(), 2},
+        {"no fmt", CWavBuilder::Riff(CWavBuilder().Chunk("data", data).Bytes()), 5},
+        {"fmt cut short", CWavBuilder::Riff(CWavBuilder().Id("fmt ").U32(16).Raw("abc").Bytes()),
+         2},
+        {"no data", CWavBuilder::Riff(CWavBuilder().Chunk("fmt ", fmt).Bytes()), 3},
+        {"empty data", CWavBuilder::Pcm(1, 8000, 16, ""), 3},
+        {"data cut short",
+         CWavBuilder::Riff(
+             CWavBuilder().Chunk("fmt ", fmt).Id("data").U32(100).Raw("abcd").Bytes()),
+         3},
+        {"4 GB claimed in a tiny file",
+         CWavBuilder::Riff(
+             CWavBuilder().Chunk("fmt ", fmt).Id("data").U32(0xFFFFFFF0u).Raw("ab").Bytes()),
+         3},
+        {"24-bit", CWavBuilder::Pcm(1, 8000, 24, "abcdef"), 6},
+        {"three channels", CWavBuilder::Pcm(3, 8000, 16, "abcdef"), 6},
+        {"no byte rate",
+         CWavBuilder::Riff(CWavBuilder().Chunk("fmt ", zeroRate).Chunk("data", data).Bytes()), 2},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(Read(c.bytes), c.code);
+        EXPECT_EQ(m_wave.m_state, CWaveData::kNoWaveform);
+        EXPECT_EQ(m_wave.m_fileName, m_dir.File("bell.wav"));
+    }
+    EXPECT_STREQ(CWaveData::WaveResultText(3), "No data in file!");
+    EXPECT_STREQ(CWaveData::WaveResultText(6), "Format not supported!");
+}
+
+TEST_F(WaveReadTest, NonPcmAndOtherExtensionsAwaitTheDecoder) {
+    // IMA ADPCM: 4 bits a sample in blocks of 256 bytes.
+    const std::string fmt =
+        CWavBuilder().U16(17).U16(1).U32(8000).U32(4055).U16(256).U16(4).Bytes();
+    EXPECT_EQ(
+        Read(CWavBuilder::Riff(CWavBuilder().Chunk("fmt ", fmt).Chunk("data", "abcd").Bytes())), 8);
+    EXPECT_EQ(m_copy.m_format.m_formatTag, 17);
+
+    // Only "wav" and "WAV" are read as RIFF files; "Wav" goes the compressed way.
+    const std::string good = CWavBuilder::Pcm(1, 8000, 16, CWavBuilder::Samples16({1}));
+    EXPECT_EQ(Read(good, "bell.WAV"), 0);
+    EXPECT_EQ(Read(good, "bell.Wav"), 9);
+    EXPECT_EQ(Read(good, "bell"), 9);
+    EXPECT_STREQ(CWaveData::WaveResultText(9), "Not a valid mp3 file!");
+}
+
+TEST_F(WaveReadTest, CancelAndOpenFailure) {
+    ASSERT_EQ(Read(CWavBuilder::Pcm(1, 8000, 16, CWavBuilder::Samples16({5, 6}))), 0);
+    m_ui.AnswerOpen(std::nullopt);
+    EXPECT_EQ(ReadWaveFile(m_wave, m_ui, m_copy), 10);
+    EXPECT_STREQ(CWaveData::WaveResultText(10), "No file selected!");
+    EXPECT_EQ(m_wave.m_state, CWaveData::kFromFile);  // a cancelled dialog changes nothing
+    EXPECT_EQ(m_wave.m_sampleCount, 2);
+
+    m_ui.AnswerOpen(m_dir.File("missing.wav"));
+    EXPECT_EQ(ReadWaveFile(m_wave, m_ui, m_copy), 1);
+    EXPECT_STREQ(CWaveData::WaveResultText(1), "Failed to open file!");
+    EXPECT_EQ(m_wave.m_state, CWaveData::kNoWaveform);
+    EXPECT_EQ(m_ui.m_fileDialogs.back().filter, "Waveform files (.wav, .mp3)|*.wav;*.mp3|");
+    EXPECT_EQ(m_ui.m_waitDepth, 0);
+}
+
+TEST_F(WaveReadTest, SelectionStartsAtTheFirstLoudSample) {
+    std::vector<std::int16_t> samples(3000, 100);
+    samples[500] = 2399;
+    samples[700] = -2400;
+    ASSERT_EQ(Read(CWavBuilder::Pcm(1, 1000, 16, CWavBuilder::Samples16(samples))), 0);
+    EXPECT_EQ(m_wave.m_selStart, 700);
+    EXPECT_EQ(m_wave.m_selEnd, 3000);
+
+    // Quiet: the search gives up after one second, or at the end of a shorter file.
+    samples[700] = 0;
+    samples[1500] = 30000;
+    ASSERT_EQ(Read(CWavBuilder::Pcm(1, 1000, 16, CWavBuilder::Samples16(samples))), 0);
+    EXPECT_EQ(m_wave.m_selStart, 1000);
+    samples.resize(600);
+    ASSERT_EQ(Read(CWavBuilder::Pcm(1, 1000, 16, CWavBuilder::Samples16(samples))), 0);
+    EXPECT_EQ(m_wave.m_selStart, 600);
+}
+
+TEST_F(WaveReadTest, WrittenFileHasTheSixteenBitMonoLayout) {
+    ASSERT_EQ(Read(CWavBuilder::Pcm(2, 11025, 8, Bytes({255, 255, 0, 0, 128, 128}))), 0);
+    const std::string out = m_dir.File("out.wav");
+    m_ui.AnswerSave(out);
+    ASSERT_TRUE(WriteWaveFile(m_wave, m_ui));
+    const std::string expected = CWavBuilder()
+                                     .Id("RIFF")
+                                     .U32(6 + 40)
+                                     .Id("WAVE")
+                                     .Id("fmt ")
+                                     .U32(20)
+                                     .U16(1)
+                                     .U16(1)
+                                     .U32(11025)
+                                     .U32(22050)
+                                     .U16(2)
+                                     .U16(16)
+                                     .U16(0)
+                                     .U16(0)
+                                     .Id("data")
+                                     .U32(6)
+                                     .Raw(CWavBuilder::Samples16({32512, -32768, 0}))
+                                     .Bytes();
+    EXPECT_EQ(ReadFileBytes(out), expected);
+    EXPECT_EQ(m_wave.m_fileName, out);
+    EXPECT_EQ(m_wave.m_state, CWaveData::kFromFile);
+    EXPECT_EQ(m_ui.m_fileDialogs.back().defaultExt, "wav");
+    EXPECT_EQ(m_ui.m_fileDialogs.back().filter, "Waveform files (.wav)|*.wav|");
+
+    // The program reads back what it wrote (a 20-byte format chunk).
+    CWaveData again;
+    m_ui.AnswerOpen(out);
+    ASSERT_EQ(ReadWaveFile(again, m_ui, m_copy), 0);
+    EXPECT_EQ(std::vector<int>(again.m_samples.get(), again.m_samples.get() + 3),
+              (std::vector<int>{32512, -32768, 0}));
+}
+
+TEST_F(WaveReadTest, WriteFailuresAndCancel) {
+    ASSERT_EQ(Read(CWavBuilder::Pcm(1, 8000, 16, CWavBuilder::Samples16({1, 2}))), 0);
+    m_wave.m_state = CWaveData::kMadeHere;
+    m_ui.AnswerSave(std::nullopt);
+    EXPECT_TRUE(WriteWaveFile(m_wave, m_ui));  // cancelling is not a failure
+    EXPECT_EQ(m_wave.m_state, CWaveData::kMadeHere);
+
+    m_ui.AnswerSave(m_dir.File("no/such/folder/out.wav"));
+    EXPECT_FALSE(WriteWaveFile(m_wave, m_ui));
+    // A full disk is a failure too, not a silent loss of the recording.
+    m_ui.AnswerSave(std::string("/dev/full"));
+    EXPECT_FALSE(WriteWaveFile(m_wave, m_ui));
+    EXPECT_EQ(m_wave.m_state, CWaveData::kMadeHere);
+    EXPECT_EQ(m_wave.m_fileName, m_dir.File("bell.wav"));
+}
+
+}  // namespace
