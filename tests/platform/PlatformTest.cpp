@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include <atomic>
 #include <clocale>
 #include <string>
 
@@ -116,6 +117,24 @@ TEST(WorkerThreadTest, DoneIsSeenAfterTheResultsAndCancelReachesTheJob) {
     worker.Join();
     EXPECT_TRUE(worker.IsDone());
     EXPECT_EQ(stepsDone, 0);
+}
+
+TEST(WorkerThreadTest, TheDoneNotifierRunsOnceOnTheWorkerAfterDone) {
+    CWorkerThread worker;
+    std::atomic<int> calls{0};
+    std::atomic<bool> doneWhenCalled{false};
+    std::thread::id notifiedOn;
+    ASSERT_TRUE(worker.Start([](WorkerFlags& flags) { flags.m_progress.store(3); },
+                             [&] {
+                                 doneWhenCalled = worker.IsDone();
+                                 notifiedOn = std::this_thread::get_id();
+                                 ++calls;
+                             }));
+    worker.Join();
+    EXPECT_EQ(calls.load(), 1);
+    EXPECT_TRUE(doneWhenCalled.load());
+    EXPECT_NE(notifiedOn, std::this_thread::get_id());
+    EXPECT_EQ(worker.Progress(), 3);
 }
 
 TEST(NumberTextTest, TruncationIntoThirtyTwoBits) {

@@ -113,6 +113,10 @@ class MainDlgTest : public QObject {
         Type(Field(*m_panel, "End Frequency"), "5000");
         Type(Field(*m_panel, "Interval (Hz)"), "0");
         QCOMPARE(Field(*m_panel, "Steps (number)")->text(), QStringLiteral("5000"));
+        // A field emptied to be typed afresh stays empty meanwhile.
+        Field(*m_panel, "End Frequency")->clear();
+        QCOMPARE(Field(*m_panel, "End Frequency")->text(), QString());
+        QCOMPARE(Field(*m_panel, "Steps (number)")->text(), QStringLiteral("5000"));
         QVERIFY(m_ui->m_messages.empty());
     }
 
