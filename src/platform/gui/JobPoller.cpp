@@ -22,11 +22,12 @@ bool CJobPoller::Start(CPolledJob& job, std::function<void()> onFinished) {
         return false;
     m_job = &job;
     m_onFinished = std::move(onFinished);
-    if (m_bar != nullptr)
-        m_bar->setValue(0);
     // The notifier runs on the worker thread: it only posts to this object's thread.
     const bool started = job.Start(
         [this] { QMetaObject::invokeMethod(this, &CJobPoller::Poll, Qt::QueuedConnection); });
+    // The job's own figure from the start: a job that is one of a series reports the
+    // series' progress, which must not fall back to 0 between its runs.
+    ShowProgress();
     if (started)
         m_timer.start();
     else
@@ -34,11 +35,15 @@ bool CJobPoller::Start(CPolledJob& job, std::function<void()> onFinished) {
     return true;
 }
 
+void CJobPoller::ShowProgress() {
+    if (m_bar != nullptr)
+        m_bar->setValue(std::clamp(m_job->PercentDone(), 0, 100));
+}
+
 void CJobPoller::Poll() {
     if (m_job == nullptr)
         return;
-    if (m_bar != nullptr)
-        m_bar->setValue(std::clamp(m_job->PercentDone(), 0, 100));
+    ShowProgress();
     if (!m_job->IsDone())
         return;
     m_timer.stop();

@@ -16,7 +16,8 @@ class CJobPoller : public QObject {
   public:
     static constexpr int kPollMs = 500;
 
-    // bar, when given, shows the per-cent done (a figure above 100 shows as a full bar).
+    // bar, when given, shows the per-cent done of the job watched, from its start (a figure
+    // above 100 shows as a full bar).
     explicit CJobPoller(QProgressBar* bar, QObject* parent = nullptr);
     // A job still running is asked to stop and waited for: nothing may outlive its dialog.
     ~CJobPoller() override;
@@ -29,6 +30,7 @@ class CJobPoller : public QObject {
 
   private:
     void Poll();
+    void ShowProgress();
 
     QProgressBar* m_bar;
     QTimer m_timer;

@@ -106,6 +106,24 @@ class JobPollerTest : public QObject {
         QTRY_VERIFY(!poller.IsWatching());
     }
 
+    void theBarStartsFromTheJobsOwnFigure() {
+        // A run of a series reports the series' progress: the bar must not fall back to 0.
+        struct CLaterRun : CSteppedJob {
+            using CSteppedJob::CSteppedJob;
+            std::int32_t PercentDone() const override {
+                return 40 + CSteppedJob::PercentDone() / 2;
+            }
+        };
+        QProgressBar bar;
+        CJobPoller poller(&bar);
+        CLaterRun job(2);
+        QVERIFY(poller.Start(job, [] {}));
+        QCOMPARE(bar.value(), 40);
+        job.Allow(2);
+        QTRY_VERIFY(!poller.IsWatching());
+        QCOMPARE(bar.value(), 90);
+    }
+
     void aJobThatCannotStartIsReportedOnTheNextTurn() {
         CJobPoller poller(nullptr);
         CSteppedJob job(1, false);
