@@ -239,7 +239,8 @@ QGroupBox* CMainDlg::BuildPartialsGroup() {
 
     auto* edit = AddCommand(group, QStringLiteral("View / Edit Partials"), Before::kSync,
                             [this] { return m_partials.EditPartials(); });
-    m_findDecaysButton = MakeButton(group, QStringLiteral("Find Decays"));
+    m_findDecaysButton = AddCommand(group, QStringLiteral("Find Decays"), Before::kSync,
+                                    [this] { return m_partials.FindDecays(); });
     m_createWaveButton = MakeButton(group, QStringLiteral("Create Waveform"));
     auto* read = AddCommand(group, QStringLiteral("Read Partials"), Before::kNothing,
                             [this] { return m_partials.ReadPartials(); });

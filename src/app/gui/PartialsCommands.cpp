@@ -1,5 +1,8 @@
 #include "app/gui/PartialsCommands.h"
 
+#include <utility>
+
+#include "decay/gui/DecayDlg.h"
 #include "partials/gui/EditPartialsDlg.h"
 #include "platform/UiServices.h"
 
@@ -29,6 +32,22 @@ PanelUpdate CPartialsCommands::WritePartials() {
     if (!doc.m_partials.WritePartialsFile(m_context.m_ui, doc.m_params.m_fileTitle))
         m_context.m_ui.MessageBox("Error writing file!");
     return {};
+}
+
+PanelUpdate CPartialsCommands::FindDecays() {
+    CAnalysisDoc& doc = m_context.m_doc;
+    const AnalysisParams& params = doc.m_params;
+    DecaySource source;
+    // The waveform's own rate: after a transform file was read the panel may show that
+    // file's rate, which would put every run's values at the wrong frequencies.
+    source.m_wave = {doc.m_wave.m_samples.get(), doc.m_wave.m_sampleCount,
+                     static_cast<std::int32_t>(doc.m_wave.m_format.m_samplesPerSec)};
+    source.m_selection = {params.m_startSample, params.m_endSample};
+    source.m_panelSampleCount = params.m_numSamples;
+    source.m_fileTitle = params.m_fileTitle;
+    CDecayDlg dialog(doc.m_partials, std::move(source), m_context.m_ui, m_context.m_window);
+    dialog.exec();
+    return {.m_refreshButtons = true};
 }
 
 PanelUpdate CPartialsCommands::SetPitchReference(double aRef) {

@@ -11,6 +11,8 @@ class CPartialsCommands {
     PanelUpdate EditPartials();
     PanelUpdate ReadPartials();
     PanelUpdate WritePartials();
+    // After the sync: the decay analysis of the panel's selection for the partial table.
+    PanelUpdate FindDecays();
     // A pitch reference radio: renames the notes; the cents stay.
     PanelUpdate SetPitchReference(double aRef);
     // After the panel was read: the note-name choice goes to the partial table.
