@@ -8,6 +8,7 @@
 #include <limits>
 #include <numbers>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "partials/PartialData.h"
@@ -84,91 +85,59 @@ double PredictedPeak(const Tone& tone, std::int32_t rate, double interval) {
 
 }  // namespace
 
-TEST(DecaySettings, DefaultsFollowTheSampleRate) {
-    const DecaySettings s = DefaultDecaySettings(1000, 44100, 1000000);
-    EXPECT_EQ(s.m_startSample, 1000);
-    EXPECT_EQ(s.m_endSample, 1000 + 5 * 44100);
-    EXPECT_EQ(s.m_splashLength, 1102);
-    EXPECT_EQ(s.m_tailLength, 8820);
-    EXPECT_EQ(s.m_tailStep, 8820);
-    // Fewer than five seconds after the start: up to the last sample.
-    EXPECT_EQ(DefaultDecaySettings(1000, 44100, 221500).m_endSample, 221500);
-    EXPECT_EQ(DefaultDecaySettings(1000, 44100, 221499).m_endSample, 221499);
-    // A rate whose five seconds do not fit 32 bits still gives the count.
-    EXPECT_EQ(
-        DefaultDecaySettings(std::numeric_limits<std::int32_t>::max() - 5, 1 << 30, 7).m_endSample,
-        7);
-}
-
-TEST(DecaySettings, ChecksAtTheirBoundaries) {
-    const auto accepted = [](std::int32_t s, std::int32_t e, std::int32_t p, std::int32_t l,
-                             std::int32_t t, std::int32_t count) {
-        return CheckDecaySettings({s, e, p, l, t}, count);
-    };
-    EXPECT_TRUE(accepted(0, 100, 5, 10, 30, 100));   // (100 - 0 - 10) / 30 = 3, E = N
-    EXPECT_FALSE(accepted(0, 101, 5, 10, 30, 100));  // E beyond N
-    EXPECT_FALSE(accepted(0, 99, 5, 10, 30, 100));   // 89 / 30 = 2
-    EXPECT_FALSE(accepted(-1, 100, 5, 10, 29, 100));
-    EXPECT_FALSE(accepted(0, -1, 5, 10, 30, 100));
-    EXPECT_FALSE(accepted(0, 100, 10, 10, 30, 100));  // splash = tail
-    EXPECT_TRUE(accepted(0, 100, 9, 10, 30, 100));
-    EXPECT_FALSE(accepted(0, 100, -1, 10, 30, 100));
-    EXPECT_FALSE(accepted(0, 100, -2, -1, 30, 100));
-    EXPECT_FALSE(accepted(0, 100, 5, 10, 0, 100));  // tail step 0
-    EXPECT_FALSE(accepted(0, 100, 5, 10, -30, 100));
-    EXPECT_FALSE(accepted(50, 10, 5, 10, 1, 100));  // a start after the end
-    // No difference overflows.
-    const std::int32_t big = std::numeric_limits<std::int32_t>::max();
-    EXPECT_TRUE(accepted(0, big, 0, big - 3, 1, big));
-    EXPECT_FALSE(accepted(0, big, 0, big - 2, 1, big));
-
+TEST(DecaySettings, DefaultsFromTheRateAndChecksAtTheirBoundaries) {
+    const DecaySettings d = DefaultDecaySettings(1000, 44100, 1000000);
+    EXPECT_EQ(d.m_endSample, 1000 + 5 * 44100);
+    EXPECT_EQ(d.m_splashLength, 1102);
+    EXPECT_EQ(d.m_tailLength, 8820);
+    EXPECT_EQ(d.m_tailStep, 8820);
+    EXPECT_EQ(DefaultDecaySettings(1000, 44100, 221499).m_endSample, 221499);  // to the end
     // The defaults pass only with four tail lengths of samples after the start.
-    const std::int32_t rate = 44100;
-    const std::int32_t start = 500;
-    const std::int32_t fourTails = 4 * 8820;
-    EXPECT_TRUE(CheckDecaySettings(DefaultDecaySettings(start, rate, start + fourTails),
-                                   start + fourTails));
-    EXPECT_FALSE(CheckDecaySettings(DefaultDecaySettings(start, rate, start + fourTails - 1),
-                                    start + fourTails - 1));
+    EXPECT_TRUE(CheckDecaySettings(DefaultDecaySettings(500, 44100, 35780), 35780));
+    EXPECT_FALSE(CheckDecaySettings(DefaultDecaySettings(500, 44100, 35779), 35779));
+
+    // start, end, splash, tail, step against 100 samples
+    for (auto [s, e, p, l, t, ok] : {std::tuple{0, 100, 5, 10, 30, true},  // 90 / 30 = 3, E = N
+                                     {0, 101, 5, 10, 30, false},           // E beyond N
+                                     {0, 99, 5, 10, 30, false},            // 89 / 30 = 2
+                                     {-1, 100, 5, 10, 29, false},
+                                     {0, -1, 5, 10, 30, false},
+                                     {0, 100, 10, 10, 30, false},  // splash = tail
+                                     {0, 100, -1, 10, 30, false},
+                                     {0, 100, 5, 10, 0, false},  // tail step 0
+                                     {50, 10, 5, 10, 1, false}})
+        EXPECT_EQ(CheckDecaySettings({s, e, p, l, t}, 100), ok) << s << " " << e << " " << t;
+    const std::int32_t big = std::numeric_limits<std::int32_t>::max();  // no overflow
+    EXPECT_TRUE(CheckDecaySettings({0, big, 0, big - 3, 1}, big));
+    EXPECT_FALSE(CheckDecaySettings({0, big, 0, big - 2, 1}, big));
 }
 
-TEST(DecayBand, HoldsMPlusOneValuesBelowTheBaseAndMAbove) {
-    // At 20 Hz, m = 1: a partial at 501 Hz has base index 25, band 23 .. 26. At 1 Hz, m = 20:
-    // base 500, band 479 .. 520.
+TEST(DecayBand, HoldsTheBandAroundThePartialThatExists) {
+    // At 20 Hz, m = 1: a partial at 501 Hz has base index 25, band 23 .. 26 (4 values). At
+    // 1 Hz, m = 20: base 500, band 479 .. 520 (42 values).
     for (auto [interval, first, last] : {std::tuple{20.0, 23, 26}, {1.0, 479, 520}}) {
-        const std::int32_t steps = 600;
-        std::vector<double> values(steps + 1, 0.0);
-        int counted = 0;
-        for (std::int32_t k = 0; k <= steps; ++k) {
+        std::vector<double> values(601, 0.0);
+        for (std::int32_t k = 0; k <= 600; ++k) {
             values[static_cast<std::size_t>(k)] = 1.0 + k;
-            const double peak = BandPeak(values.data(), steps, 501.0, interval);
-            values[static_cast<std::size_t>(k)] = 0.0;
             const bool inBand = k >= first && k <= last;
-            EXPECT_EQ(peak, inBand ? 1.0 + k : 0.0) << interval << " " << k;
-            counted += inBand;
+            EXPECT_EQ(BandPeak(values.data(), 600, 501.0, interval), inBand ? 1.0 + k : 0.0)
+                << interval << " " << k;
+            values[static_cast<std::size_t>(k)] = 0.0;
         }
-        EXPECT_EQ(counted, last - first + 1);
     }
-}
-
-TEST(DecayBand, UsesThePartOfTheBandThatExists) {
     std::vector<double> values(41, 0.0);
-    const std::int32_t steps = 40;
-    // 5 Hz at 1 Hz: base 4, band -17 .. 24, of which 0 .. 24 exists.
     values[0] = 3.0;
-    values[24] = 2.0;
     values[25] = 9.0;
-    EXPECT_EQ(BandPeak(values.data(), steps, 5.0, 1.0), 3.0);
-    values[0] = 0.0;
-    EXPECT_EQ(BandPeak(values.data(), steps, 5.0, 1.0), 2.0);
-    // Near the top: base 38, band 17 .. 58, of which 17 .. 40 exists.
-    values[40] = 7.0;
-    EXPECT_EQ(BandPeak(values.data(), steps, 39.0, 1.0), 9.0);
-    // A band of zeros, and partials wholly off the grid, read 0.
-    std::vector<double> zeros(41, 0.0);
-    EXPECT_EQ(BandPeak(zeros.data(), steps, 20.0, 1.0), 0.0);
-    for (double f : {500.0, -500.0, 1e300, -1e300, std::numeric_limits<double>::infinity()})
-        EXPECT_EQ(BandPeak(values.data(), steps, f, 1.0), 0.0) << f;
+    // 5 Hz at 1 Hz: band -17 .. 24, of which 0 .. 24 exists; 39 Hz: 17 .. 58, of which 17 .. 40.
+    EXPECT_EQ(BandPeak(values.data(), 40, 5.0, 1.0), 3.0);
+    EXPECT_EQ(BandPeak(values.data(), 40, 39.0, 1.0), 9.0);
+    // Partials at 41 and 61 Hz, at 20 Hz: bands 0 .. 3 and 1 .. 4 share their strongest value.
+    values[2] = 5.0;
+    EXPECT_EQ(BandPeak(values.data(), 40, 41.0, 20.0), 5.0);
+    EXPECT_EQ(BandPeak(values.data(), 40, 61.0, 20.0), 5.0);
+    // Partials off the grid read nothing.
+    for (double f : {500.0, -500.0, 1e300, std::numeric_limits<double>::infinity()})
+        EXPECT_EQ(BandPeak(values.data(), 40, f, 1.0), 0.0) << f;
 }
 
 TEST(DecayAnalysis, RefusesWhatTheWaveformCannotGive) {
@@ -203,43 +172,6 @@ TEST(DecayAnalysis, RefusesWhatTheWaveformCannotGive) {
     const std::vector<std::int16_t> high(1000, 0);
     EXPECT_TRUE(CDecayAnalysis().Prepare(Wave(high, highRate), {0, 1000}, Table({99980.0})));
     EXPECT_FALSE(CDecayAnalysis().Prepare(Wave(high, highRate), {0, 1000}, Table({99982.0})));
-
-    // A refused preparation leaves the one before in place.
-    EXPECT_FALSE(analysis.Prepare(wave, whole, noiseOnly));
-    EXPECT_EQ(analysis.PartialCount(), 2);
-}
-
-TEST(DecayAnalysis, RunsTheSeventeenIntervalsOverTheSelection) {
-    const std::int32_t rate = 8000;
-    const std::vector<std::int16_t> samples(3 * rate, 0);
-    CDecayAnalysis analysis;
-    ASSERT_TRUE(analysis.Prepare(Wave(samples, rate), {1000, 9000}, Table({250.0, 990.0})));
-    for (int run = 0; run < kDecayRuns; ++run) {
-        const TransformRequest r = analysis.RunRequest(run);
-        EXPECT_EQ(r.m_startFreq, 1.0);
-        EXPECT_EQ(r.m_endFreq, 1010.0);
-        EXPECT_EQ(r.m_interval, kDecayIntervals[static_cast<std::size_t>(run)]);
-        EXPECT_EQ(r.m_steps, static_cast<std::int32_t>(1010.0 / r.m_interval));
-        EXPECT_EQ(r.m_startSample, 1000);
-        EXPECT_EQ(r.m_endSample, 9000);
-        EXPECT_EQ(r.m_sampleRate, rate);
-    }
-    EXPECT_EQ(analysis.RunRequest(0).m_steps, 50);
-    EXPECT_EQ(analysis.RunRequest(1).m_steps, 59);
-    EXPECT_EQ(analysis.RunRequest(16).m_steps, 1010);
-
-    // The progress counts FFT stages against 17 times those of the first run (e = 400, 9
-    // stages); the finer runs have up to 13, so the figure ends past 100: the 13 of the last
-    // run and 170 of the runs after the first, against 153.
-    EXPECT_EQ(analysis.PercentDone(), 0);
-    RunAll(analysis);
-    EXPECT_EQ(analysis.PercentDone(), 119);
-
-    // Silence everywhere: every peak is 0.
-    for (int p = 0; p < analysis.PartialCount(); ++p)
-        for (int run = 0; run < kDecayRuns; ++run)
-            EXPECT_EQ(analysis.Peak(p, run), 0.0);
-    EXPECT_FALSE(analysis.Start({})) << "seventeen runs only";
 }
 
 TEST(DecayAnalysis, PeaksFollowEachPartialsEnvelopeAsTheWindowLengthens) {
@@ -254,7 +186,18 @@ TEST(DecayAnalysis, PeaksFollowEachPartialsEnvelopeAsTheWindowLengthens) {
     CDecayAnalysis analysis;
     ASSERT_TRUE(analysis.Prepare(Wave(samples, rate), {onset, onset + 2 * rate},
                                  Table({steady.frequency, dying.frequency})));
+    // Every run from 1 Hz to 20 Hz above the highest partial over the selection; the steps
+    // are the top over the interval.
+    const TransformRequest first = analysis.RunRequest(0);
+    EXPECT_EQ(std::tuple(first.m_startFreq, first.m_endFreq, first.m_steps, first.m_startSample,
+                         first.m_endSample),
+              std::tuple(1.0, 740.0, 37, onset, onset + 2 * rate));
+    EXPECT_EQ(analysis.PercentDone(), 0);
     RunAll(analysis);
+    // FFT stages against 17 times the 10 of the first run; the finer runs have up to 14, so
+    // the figure ends past 100: the 14 of the last run and 186 of the runs after the first.
+    EXPECT_EQ(analysis.PercentDone(), 117);
+    EXPECT_FALSE(analysis.Start({})) << "seventeen runs only";
 
     double previous = std::numeric_limits<double>::infinity();
     for (int run = 0; run < kDecayRuns; ++run) {
@@ -277,56 +220,4 @@ TEST(DecayAnalysis, PeaksFollowEachPartialsEnvelopeAsTheWindowLengthens) {
         }
     }
     EXPECT_LT(analysis.Peak(1, 16), 0.3 * analysis.Peak(1, 0));
-}
-
-TEST(DecayAnalysis, ClosePartialsMayShareOnePeak) {
-    // 500 and 510 Hz are within each other's band: at 20 Hz their bands hold the bins of 440
-    // .. 500 and 460 .. 520 Hz, and the one tone at 500 Hz is the peak of both.
-    const std::int32_t rate = 8000;
-    const auto samples = Sound(rate, rate, 0, {{500.0, 10000.0, 1e9}});
-    CDecayAnalysis analysis;
-    ASSERT_TRUE(analysis.Prepare(Wave(samples, rate), {0, rate}, Table({500.0, 510.0})));
-    RunAll(analysis);
-    EXPECT_EQ(analysis.Peak(0, 0), analysis.Peak(1, 0));
-    EXPECT_GT(analysis.Peak(0, 0), 70.0);
-}
-
-TEST(DecayAnalysis, CancelAndFailureLeaveNoRunToEvaluate) {
-    const std::int32_t rate = 44100;
-    const std::vector<std::int16_t> samples(5 * rate, 1000);
-    const CPartialData table = Table({400.0, 5000.0});
-    {
-        CDecayAnalysis analysis;
-        ASSERT_TRUE(analysis.Prepare(Wave(samples, rate), {0, 5 * rate}, table));
-        ASSERT_TRUE(analysis.Start({}));
-        analysis.RequestCancel();
-        while (!analysis.IsDone())
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        analysis.Finish();
-        EXPECT_TRUE(analysis.CancelRequested());
-        EXPECT_FALSE(analysis.EvaluateRun());
-        EXPECT_EQ(analysis.CurrentRun(), 0);
-        EXPECT_FALSE(analysis.IsComplete());
-    }
-    {
-        // The memory for a run's FFT is lacking: done at once, failed, nothing to evaluate.
-        CDecayAnalysis analysis;
-        ASSERT_TRUE(analysis.Prepare(Wave(samples, rate), {0, 5 * rate}, table));
-        analysis.Spectrum().m_job.m_allocateBuffer = [](std::size_t) {
-            return std::unique_ptr<double[]>();
-        };
-        EXPECT_FALSE(analysis.Start({}));
-        EXPECT_TRUE(analysis.IsDone());
-        EXPECT_TRUE(analysis.Failed());
-        analysis.Finish();
-        EXPECT_FALSE(analysis.EvaluateRun());
-        EXPECT_FALSE(analysis.IsComplete());
-    }
-    {
-        // Nothing prepared: nothing to start.
-        CDecayAnalysis analysis;
-        EXPECT_FALSE(analysis.Start({}));
-        EXPECT_TRUE(analysis.Failed());
-        EXPECT_FALSE(analysis.EvaluateRun());
-    }
 }
