@@ -1,33 +1,13 @@
 // Times reading a 10-minute 44.1 kHz 16-bit stereo recording into the waveform store.
 #include <chrono>
 #include <cstdio>
-#include <optional>
 #include <string>
 #include <vector>
 
-#include "platform/UiServices.h"
+#include "FixedFileUi.h"
 #include "wave/WavFile.h"
 
 namespace {
-
-class CFixedFile : public CUiServices {
-  public:
-    explicit CFixedFile(std::string path) : m_path(std::move(path)) {}
-    std::optional<std::string> GetOpenFileName(const std::string&, const std::string&,
-                                               const std::string&) override {
-        return m_path;
-    }
-    std::optional<std::string> GetSaveFileName(const std::string&, const std::string&,
-                                               const std::string&) override {
-        return std::nullopt;
-    }
-    void MessageBox(const std::string&) override {}
-    void BeginWaitCursor() override {}
-    void EndWaitCursor() override {}
-
-  private:
-    std::string m_path;
-};
 
 void Put32(std::FILE* f, unsigned v) {
     const unsigned char b[4] = {static_cast<unsigned char>(v), static_cast<unsigned char>(v >> 8),
@@ -68,7 +48,7 @@ int main() {
         std::fwrite(block.data(), sizeof(short), block.size(), f);
     std::fclose(f);
 
-    CFixedFile ui(path);
+    CFixedFileUi ui(path);
     for (int run = 0; run < 3; ++run) {
         CWaveData wave;
         WaveFormatCopy copy;

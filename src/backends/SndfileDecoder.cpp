@@ -57,28 +57,81 @@ sf_count_t Tell(void* user) {
     return static_cast<MemoryFile*>(user)->position;
 }
 
-struct SndfileCloser {
-    void operator()(SNDFILE* file) const { sf_close(file); }
+// libsndfile's reading of a file image: open, with its description checked against what the
+// store can take.
+class COpenSound {
+  public:
+    COpenSound(const unsigned char* image, std::size_t size)
+        : m_memory{image, static_cast<sf_count_t>(size), 0} {
+        if (image == nullptr || size == 0 || size > static_cast<std::uint64_t>(INT64_MAX))
+            return;
+        m_file = sf_open_virtual(&m_io, SFM_READ, &m_info, &m_memory);
+        if (m_file == nullptr)
+            return;
+        if (m_info.channels < 1 || m_info.channels > CSoundDecoder::kMaxChannels ||
+            m_info.samplerate <= 0)
+            m_result = DecodeResult::kNotPossible;
+        else if (m_info.frames <= 0)
+            m_result = DecodeResult::kError;
+        else
+            m_result = DecodeResult::kOk;
+    }
+    ~COpenSound() {
+        if (m_file != nullptr)
+            sf_close(m_file);
+    }
+    COpenSound(const COpenSound&) = delete;
+    COpenSound& operator=(const COpenSound&) = delete;
+
+    DecodeResult Result() const { return m_result; }
+    SNDFILE* File() const { return m_file; }
+    const SF_INFO& Info() const { return m_info; }
+
+  private:
+    SF_VIRTUAL_IO m_io{Length, Seek, Read, Write, Tell};
+    MemoryFile m_memory;
+    SF_INFO m_info{};
+    SNDFILE* m_file = nullptr;
+    DecodeResult m_result = DecodeResult::kNotPossible;
 };
+
+SoundCodec CodecOf(int format) {
+    if ((format & SF_FORMAT_TYPEMASK) == SF_FORMAT_FLAC)
+        return SoundCodec::kFlac;
+    if ((format & SF_FORMAT_TYPEMASK) == SF_FORMAT_OGG) {
+        if ((format & SF_FORMAT_SUBMASK) == SF_FORMAT_VORBIS)
+            return SoundCodec::kVorbis;
+        if ((format & SF_FORMAT_SUBMASK) == SF_FORMAT_OPUS)
+            return SoundCodec::kOpus;
+    }
+    return SoundCodec::kOther;
+}
+
+std::int32_t BitsOf(int format) {
+    switch (format & SF_FORMAT_SUBMASK) {
+        case SF_FORMAT_PCM_S8:
+        case SF_FORMAT_PCM_U8:
+            return 8;
+        case SF_FORMAT_PCM_16:
+            return 16;
+        case SF_FORMAT_PCM_24:
+            return 24;
+        case SF_FORMAT_PCM_32:
+            return 32;
+        default:
+            return 0;
+    }
+}
 
 }  // namespace
 
 DecodeResult CSndfileDecoder::Decode(const unsigned char* image, std::size_t size,
                                      std::int64_t maxFrames, DecodedSound& sound) {
     sound = DecodedSound();
-    if (image == nullptr || size == 0 || size > static_cast<std::uint64_t>(INT64_MAX))
-        return DecodeResult::kNotPossible;
-
-    SF_VIRTUAL_IO io{Length, Seek, Read, Write, Tell};
-    MemoryFile memory{image, static_cast<sf_count_t>(size), 0};
-    SF_INFO info{};
-    std::unique_ptr<SNDFILE, SndfileCloser> file(sf_open_virtual(&io, SFM_READ, &info, &memory));
-    if (!file)
-        return DecodeResult::kNotPossible;
-    if (info.channels < 1 || info.channels > kMaxChannels || info.samplerate <= 0)
-        return DecodeResult::kNotPossible;
-    if (info.frames <= 0)
-        return DecodeResult::kError;
+    COpenSound open(image, size);
+    if (open.Result() != DecodeResult::kOk)
+        return open.Result();
+    const SF_INFO& info = open.Info();
     // The frame count is the decoder's own reading of the file; nothing is allocated before
     // it has been held against the caller's bound.
     if (info.frames > maxFrames)
@@ -89,23 +142,37 @@ DecodeResult CSndfileDecoder::Decode(const unsigned char* image, std::size_t siz
     if (!samples)
         return DecodeResult::kError;
     // Float sound beyond full scale is clipped rather than wrapped.
-    sf_command(file.get(), SFC_SET_CLIPPING, nullptr, SF_TRUE);
+    sf_command(open.File(), SFC_SET_CLIPPING, nullptr, SF_TRUE);
     sf_count_t frames = 0;
     while (frames < info.frames) {
-        const sf_count_t got = sf_readf_short(file.get(), samples.get() + frames * info.channels,
+        const sf_count_t got = sf_readf_short(open.File(), samples.get() + frames * info.channels,
                                               info.frames - frames);
         if (got <= 0)
             break;
         frames += got;
     }
     // A stream that ends early is taken as far as it goes, unless decoding failed.
-    if (frames == 0 || (frames < info.frames && sf_error(file.get()) != SF_ERR_NO_ERROR))
+    if (frames == 0 || (frames < info.frames && sf_error(open.File()) != SF_ERR_NO_ERROR))
         return DecodeResult::kError;
 
     sound.m_samples = std::move(samples);
     sound.m_frames = frames;
     sound.m_channels = info.channels;
     sound.m_samplesPerSec = info.samplerate;
+    return DecodeResult::kOk;
+}
+
+DecodeResult CSndfileDecoder::Inspect(const unsigned char* image, std::size_t size,
+                                      SoundInfo& info) {
+    info = SoundInfo();
+    COpenSound open(image, size);
+    if (open.Result() != DecodeResult::kOk)
+        return open.Result();
+    info.m_codec = CodecOf(open.Info().format);
+    info.m_frames = open.Info().frames;
+    info.m_channels = open.Info().channels;
+    info.m_samplesPerSec = open.Info().samplerate;
+    info.m_bitsPerSample = BitsOf(open.Info().format);
     return DecodeResult::kOk;
 }
 

@@ -13,6 +13,23 @@ struct DecodedSound {
     std::int32_t m_samplesPerSec = 0;
 };
 
+// The codecs of sound files that are decoded whole without a scan of their own.
+enum class SoundCodec : std::int8_t {
+    kOther,
+    kFlac,
+    kVorbis,
+    kOpus,
+};
+
+// What a decoder learns from a compressed sound file's headers, before decoding it.
+struct SoundInfo {
+    SoundCodec m_codec = SoundCodec::kOther;
+    std::int64_t m_frames = 0;
+    std::int32_t m_channels = 0;
+    std::int32_t m_samplesPerSec = 0;
+    std::int32_t m_bitsPerSample = 0;  // of lossless sound; 0 where a codec has none
+};
+
 enum class DecodeResult : std::int8_t {
     kOk,
     kNotPossible,  // no decoder for the format, or no sound stream in it
@@ -34,6 +51,9 @@ class CSoundDecoder {
     // On kOk, sound holds at least one frame; on any other result it is empty.
     virtual DecodeResult Decode(const unsigned char* image, std::size_t size,
                                 std::int64_t maxFrames, DecodedSound& sound) = 0;
+    // Reads the description of the sound without decoding it: kNotPossible and kError as
+    // Decode (no frames is an error); never kTooLong, the caller holds the length.
+    virtual DecodeResult Inspect(const unsigned char* image, std::size_t size, SoundInfo& info) = 0;
     // Whether MP3 files can be decoded at all, so a missing codec can be told apart from a
     // damaged file.
     virtual bool CanDecodeMp3() const = 0;
@@ -45,6 +65,10 @@ class CNoSoundDecoder : public CSoundDecoder {
     DecodeResult Decode(const unsigned char*, std::size_t, std::int64_t,
                         DecodedSound& sound) override {
         sound = DecodedSound();
+        return DecodeResult::kNotPossible;
+    }
+    DecodeResult Inspect(const unsigned char*, std::size_t, SoundInfo& info) override {
+        info = SoundInfo();
         return DecodeResult::kNotPossible;
     }
     bool CanDecodeMp3() const override { return false; }

@@ -35,7 +35,8 @@ void PutId(std::vector<unsigned char>& out, const char* id) {
     out.insert(out.end(), id, id + 4);
 }
 
-// Bytes from the current position to the end of the file; -1 when it cannot be told.
+}  // namespace
+
 long long BytesLeft(std::FILE* file) {
     const long long here = ftello(file);
     struct stat status {};
@@ -44,11 +45,24 @@ long long BytesLeft(std::FILE* file) {
     return std::max<long long>(0, status.st_size - here);
 }
 
-}  // namespace
+std::unique_ptr<unsigned char[]> ReadSoundData(std::FILE* file, std::uint32_t count) {
+    // Never believe an announced size before the file has shown it holds that many bytes:
+    // a damaged header could otherwise make us allocate gigabytes for a tiny file.
+    const long long left = BytesLeft(file);
+    if (left >= 0 && left < static_cast<long long>(count))
+        return nullptr;
+    std::unique_ptr<unsigned char[]> data(new (std::nothrow) unsigned char[count]);
+    if (!data || std::fread(data.get(), 1, count, file) != count)
+        return nullptr;
+    return data;
+}
 
 CWaveData::ReadResult ReadWaveFile(CWaveData& wave, CUiServices& ui, CSoundDecoder& decoder,
                                    WaveFormatCopy& formatCopy) {
-    const auto path = ui.GetOpenFileName("Waveform files (.wav, .mp3)|*.wav;*.mp3|", "", "");
+    const auto path = ui.GetOpenFileName(
+        "Waveform files (.wav, .mp3)|*.wav;*.mp3|"
+        "FLAC and Ogg files (.flac, .ogg, .oga, .opus)|*.flac;*.ogg;*.oga;*.opus|",
+        "", "");
     if (!path)
         return CWaveData::kNoFileSelected;
 
@@ -61,8 +75,13 @@ CWaveData::ReadResult ReadWaveFile(CWaveData& wave, CUiServices& ui, CSoundDecod
         return CWaveData::kOpenFailed;
 
     const std::string ext = wave.GetFileExt();
-    CWaveData::ReadResult result =
-        (ext == "wav" || ext == "WAV") ? ParseWav(wave, file.get()) : ScanMp3(wave, file.get());
+    CWaveData::ReadResult result = CWaveData::kReadOk;
+    if (ext == "wav" || ext == "WAV")
+        result = ParseWav(wave, file.get());
+    else if (IsFlacOrOggExt(ext))
+        result = ScanFlacOrOgg(wave, decoder, file.get());
+    else
+        result = ScanMp3(wave, file.get());
 
     CWaveData::CopyFormat(wave.m_format, formatCopy.m_format);
     formatCopy.m_dataBytes = wave.m_dataBytes;
@@ -143,16 +162,8 @@ CWaveData::ReadResult ParseWav(CWaveData& wave, std::FILE* file) {
 }
 
 CWaveData::ReadResult DecodeSamples(CWaveData& wave, CSoundDecoder& decoder, std::FILE* file) {
-    // Never believe the announced size before the file has shown it holds that many bytes:
-    // a damaged header could otherwise make us allocate gigabytes for a tiny file.
-    const long long left = BytesLeft(file);
-    if (left >= 0 && left < static_cast<long long>(wave.m_dataBytes))
-        return CWaveData::kNoData;
-
-    std::unique_ptr<unsigned char[]> source(new (std::nothrow) unsigned char[wave.m_dataBytes]);
+    const auto source = ReadSoundData(file, wave.m_dataBytes);
     if (!source)
-        return CWaveData::kNoData;
-    if (std::fread(source.get(), 1, wave.m_dataBytes, file) != wave.m_dataBytes)
         return CWaveData::kNoData;
 
     if (wave.m_format.m_formatTag != kWaveFormatPcm)

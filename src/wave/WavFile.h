@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <vector>
 
 #include "wave/WaveData.h"
@@ -19,8 +20,9 @@ struct ChunkHeader {
     std::uint32_t size;
 };
 
-// Asks for a file and reads it into the store: ".wav" and ".WAV" as RIFF files, any other
-// name as MP3 input; compressed sound goes through decoder. formatCopy receives the format
+// Asks for a file and reads it into the store: ".wav" and ".WAV" as RIFF files, ".flac",
+// ".ogg", ".oga" and ".opus" (any case) as FLAC or Ogg sound, any other name as MP3 input;
+// compressed sound goes through decoder. formatCopy receives the format
 // and data size as found in the file, before any conversion. On success the store holds
 // 16-bit mono samples selected from the first loud one to the end.
 CWaveData::ReadResult ReadWaveFile(CWaveData& wave, CUiServices& ui, CSoundDecoder& decoder,
@@ -43,6 +45,15 @@ CWaveData::ReadResult ParseWav(CWaveData& wave, std::FILE* file);
 // Reads m_dataBytes of sound data from the file and stores it as 16-bit mono: PCM directly,
 // anything else through the decoder.
 CWaveData::ReadResult DecodeSamples(CWaveData& wave, CSoundDecoder& decoder, std::FILE* file);
+
+// The most sound data the store takes in one read: what its byte count holds.
+inline constexpr std::uint32_t kMaxSoundDataBytes = 0xFFFFFFFFu;
+
+// Bytes from the current position to the end of the file; -1 when it cannot be told.
+long long BytesLeft(std::FILE* file);
+// Reads count bytes from the current position into a new buffer; empty when the file holds
+// fewer or memory is lacking. The file's own length is checked before anything is allocated.
+std::unique_ptr<unsigned char[]> ReadSoundData(std::FILE* file, std::uint32_t count);
 
 // Stores interleaved PCM frames of one or two channels of 8 or 16 bits as 16-bit mono:
 // 8-bit values are centred on 128, two channels are averaged toward zero. Takes frames

@@ -84,6 +84,8 @@ const char* CWaveData::WaveResultText(int code) {
             return "No file selected!";
         case kTooLong:
             return "Maximum file duration is 10 minutes!";
+        case kNoMp3Decoder:
+            return "MP3 files cannot be read: the installed libsndfile has no MP3 decoder!";
         default:
             return "Bad file!";
     }

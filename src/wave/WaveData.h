@@ -25,6 +25,9 @@ class CWaveData {
         kNotMp3 = 9,
         kNoFileSelected = 10,
         kTooLong = 11,
+        // An MP3 file that the installed decoding library has no codec for: told apart
+        // from a damaged file, so the user knows what to install.
+        kNoMp3Decoder = 12,
     };
 
     // m_state values.

@@ -6,11 +6,14 @@
 #include <cmath>
 #include <cstdlib>
 #include <string>
+#include <tuple>
 #include <vector>
 
+#include "support/Mp3Builder.h"
 #include "support/ScriptedUiServices.h"
 #include "support/TempDir.h"
 #include "support/WavBuilder.h"
+#include "wave/CompressedInput.h"
 #include "wave/WavFile.h"
 
 namespace {
@@ -45,9 +48,28 @@ std::string Encode(int format, int channels, int rate, const std::vector<std::in
     SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
     if (file == nullptr)
         return {};
-    sf_writef_short(file, samples.data(), static_cast<sf_count_t>(samples.size()) / channels);
+    const auto frames = static_cast<sf_count_t>(samples.size()) / channels;
+    if ((format & SF_FORMAT_TYPEMASK) == SF_FORMAT_MPEG) {
+        // The MP3 encoder of libsndfile 1.2.0 scrambles 16-bit stereo; floats arrive whole.
+        std::vector<float> values(samples.begin(), samples.end());
+        for (float& value : values)
+            value /= 32768.0f;
+        sf_writef_float(file, values.data(), frames);
+    } else {
+        sf_writef_short(file, samples.data(), frames);
+    }
     sf_close(file);
     return ReadFileBytes(path);
+}
+
+// A ".wav" file in a codec no one knows (tag 0x1234).
+std::string UnknownCodecWav() {
+    return CWavBuilder::Riff(
+        CWavBuilder()
+            .Chunk("fmt ",
+                   CWavBuilder().U16(0x1234).U16(1).U32(8000).U32(8000).U16(1).U16(8).Bytes())
+            .Chunk("data", std::string(100, 'x'))
+            .Bytes());
 }
 
 DecodeResult Decode(const std::string& image, std::int64_t maxFrames, DecodedSound& sound) {
@@ -121,13 +143,7 @@ TEST(SndfileDecoderTest, DamagedOrForeignInputNeverDecodes) {
         state = state * 1103515245u + 12345u;
         c = static_cast<char>(state >> 16);
     }
-    // An unknown codec, a third channel, and a header with no data behind it.
-    const std::string unknownCodec = CWavBuilder::Riff(
-        CWavBuilder()
-            .Chunk("fmt ",
-                   CWavBuilder().U16(0x1234).U16(1).U32(8000).U32(8000).U16(1).U16(8).Bytes())
-            .Chunk("data", std::string(100, 'x'))
-            .Bytes());
+    // A third channel, and a header with no data behind it.
     const std::string threeChannels = Encode(SF_FORMAT_WAV | SF_FORMAT_ULAW, 3, 8000,
                                              Interleave({Tone(100), Tone(100), Tone(100)}));
     struct Case {
@@ -139,7 +155,7 @@ TEST(SndfileDecoderTest, DamagedOrForeignInputNeverDecodes) {
         {"empty", "", DecodeResult::kNotPossible},
         {"noise", noise, DecodeResult::kNotPossible},
         {"header only", good.substr(0, 12), DecodeResult::kNotPossible},
-        {"unknown codec", unknownCodec, DecodeResult::kNotPossible},
+        {"unknown codec", UnknownCodecWav(), DecodeResult::kNotPossible},
         {"three channels", threeChannels, DecodeResult::kNotPossible},
         {"no frames", Encode(SF_FORMAT_WAV | SF_FORMAT_ULAW, 1, 8000, {}), DecodeResult::kError},
     };
@@ -180,27 +196,168 @@ TEST(SndfileDecoderTest, Mp3DecodesWhereTheLibraryHasIt) {
     EXPECT_NEAR(rms, 10000.0 / std::sqrt(2.0), 700.0);
 }
 
-// Compressed ".wav" files read through the program's own reader and the real decoder, which
-// gets the format record with its extra bytes (ADPCM needs them) and the data.
-TEST(SndfileDecoderTest, CompressedWaveFilesBecomeWaveforms) {
+// Files read through the program's own reader and the real decoder, from the file dialog on.
+class SndfileReadTest : public ::testing::Test {
+  protected:
+    int Read(const std::string& name, const std::string& bytes) {
+        WriteFileBytes(m_dir.File(name), bytes);
+        m_ui.AnswerOpen(m_dir.File(name));
+        return ReadWaveFile(m_wave, m_ui, m_decoder, m_copy);
+    }
+
+    // The root mean square of the stored samples.
+    double Level() const {
+        double energy = 0;
+        for (std::int32_t i = 0; i < m_wave.m_sampleCount; ++i)
+            energy += static_cast<double>(m_wave.m_samples[i]) * m_wave.m_samples[i];
+        return m_wave.m_sampleCount ? std::sqrt(energy / m_wave.m_sampleCount) : 0.0;
+    }
+
+    CTempDir m_dir;
+    CScriptedUiServices m_ui;
+    CSndfileDecoder m_decoder;
+    CWaveData m_wave;
+    WaveFormatCopy m_copy;
+};
+
+// The compressed ".wav" decoder gets the format record with its extra bytes (ADPCM needs
+// them) and the data; the details show the file's own codec.
+TEST_F(SndfileReadTest, CompressedWaveFilesBecomeWaveforms) {
     const auto tone = Tone(2000);
-    CTempDir dir;
-    CScriptedUiServices ui;
-    CSndfileDecoder decoder;
-    const std::vector<std::pair<int, double>> codecs = {{SF_FORMAT_ULAW, 150},
-                                                        {SF_FORMAT_IMA_ADPCM, 700}};
-    for (const auto& [codec, tolerance] : codecs) {
-        SCOPED_TRACE(codec);
-        WriteFileBytes(dir.File("bell.wav"), Encode(SF_FORMAT_WAV | codec, 1, 8000, tone));
-        ui.AnswerOpen(dir.File("bell.wav"));
-        CWaveData wave;
-        WaveFormatCopy copy;
-        ASSERT_EQ(ReadWaveFile(wave, ui, decoder, copy), CWaveData::kReadOk);
-        EXPECT_NE(copy.m_format.m_formatTag, kWaveFormatPcm);
-        EXPECT_GE(wave.m_sampleCount, 2000);
-        EXPECT_EQ(wave.m_format.m_samplesPerSec, 8000u);
-        EXPECT_EQ(wave.m_state, CWaveData::kFromFile);
-        EXPECT_LE(RmsError(tone, wave.m_samples.get(), 2000), tolerance);
+    const std::vector<std::tuple<int, int, double>> codecs = {{SF_FORMAT_ULAW, 7, 150},
+                                                              {SF_FORMAT_IMA_ADPCM, 17, 700}};
+    for (const auto& [codec, tag, tolerance] : codecs) {
+        SCOPED_TRACE(tag);
+        ASSERT_EQ(Read("bell.wav", Encode(SF_FORMAT_WAV | codec, 1, 8000, tone)),
+                  CWaveData::kReadOk);
+        EXPECT_EQ(m_copy.m_format.m_formatTag, tag);
+        EXPECT_GE(m_wave.m_sampleCount, 2000);
+        EXPECT_EQ(m_wave.m_format.m_samplesPerSec, 8000u);
+        EXPECT_EQ(m_wave.m_state, CWaveData::kFromFile);
+        EXPECT_LE(RmsError(tone, m_wave.m_samples.get(), 2000), tolerance);
+    }
+
+    EXPECT_EQ(Read("bell.wav", UnknownCodecWav()), CWaveData::kConversionImpossible);
+    EXPECT_STREQ(CWaveData::WaveResultText(CWaveData::kConversionImpossible),
+                 "Conversion not possible!");
+    EXPECT_EQ(m_wave.m_state, CWaveData::kNoWaveform);
+}
+
+class SndfileMp3Test : public SndfileReadTest {
+  protected:
+    void SetUp() override {
+        if (!m_decoder.CanDecodeMp3())
+            GTEST_SKIP() << "this libsndfile has no MP3 codec";
+    }
+
+    // One second of the tone, encoded by the library's MP3 encoder; a second channel carries
+    // the tone at half level.
+    static std::string Mp3(int channels, int rate) {
+        const auto tone = Tone(rate, 10000.0, rate);
+        std::vector<std::int16_t> half(tone.size());
+        for (std::size_t i = 0; i < tone.size(); ++i)
+            half[i] = static_cast<std::int16_t>(tone[i] / 2);
+        return Encode(SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III, channels, rate,
+                      channels == 1 ? tone : Interleave({tone, half}));
+    }
+};
+
+TEST_F(SndfileMp3Test, EveryVersionReadsAtItsRateAndChannelsFoldedToMono) {
+    struct Case {
+        int rate;
+        int channels;
+        int samplesPerFrame;
+    };
+    // MPEG-1, MPEG-2 and MPEG 2.5 rates.
+    for (const Case& c : {Case{44100, 1, 1152}, Case{44100, 2, 1152}, Case{22050, 2, 576},
+                          Case{11025, 1, 576}, Case{8000, 2, 576}}) {
+        SCOPED_TRACE(testing::Message() << c.rate << " Hz, " << c.channels << " channels");
+        const std::string file = Mp3(c.channels, c.rate);
+        ASSERT_FALSE(file.empty());
+        // Stereo is written as joint stereo (channel mode 1).
+        ASSERT_EQ(static_cast<unsigned char>(file[3]) >> 6, c.channels == 1 ? 3 : 1);
+        ASSERT_EQ(Read("bell.mp3", file), CWaveData::kReadOk);
+        EXPECT_EQ(m_copy.m_format.m_formatTag, 85);
+        EXPECT_EQ(m_copy.m_format.m_channels, c.channels);
+        EXPECT_EQ(m_copy.m_format.m_samplesPerSec, static_cast<std::uint32_t>(c.rate));
+        EXPECT_EQ(m_copy.m_format.m_blockAlign, 1);
+        EXPECT_EQ(m_copy.m_dataBytes, file.size());
+        EXPECT_EQ(m_wave.m_format.m_samplesPerSec, static_cast<std::uint32_t>(c.rate));
+        EXPECT_EQ(m_wave.m_format.m_channels, 1);
+        // One second, give or take the encoder's delay and padding: within a frame.
+        EXPECT_NEAR(m_wave.m_sampleCount, c.rate, c.samplesPerFrame);
+        // The decoder's channels, averaged toward zero.
+        DecodedSound sound;
+        ASSERT_EQ(Decode(file, 600 * c.rate, sound), DecodeResult::kOk);
+        ASSERT_EQ(sound.m_frames, m_wave.m_sampleCount);
+        int differing = 0;
+        for (std::int64_t i = 0; i < sound.m_frames; ++i) {
+            const int expected = c.channels == 1
+                                     ? sound.m_samples[i]
+                                     : (sound.m_samples[2 * i] + sound.m_samples[2 * i + 1]) / 2;
+            differing += m_wave.m_samples[i] != expected;
+        }
+        EXPECT_EQ(differing, 0);
+        // A lossy codec: the tone's level survives.
+        const double level = 10000.0 / std::sqrt(2.0) * (c.channels == 1 ? 1.0 : 0.75);
+        EXPECT_NEAR(Level(), level, 0.1 * level);
+    }
+}
+
+TEST_F(SndfileMp3Test, TagsStayInTheFileAndACutFileNeverGoesBeyondItsFrames) {
+    const std::string plain = Mp3(2, 44100);
+    ASSERT_EQ(Read("bell.mp3", plain), CWaveData::kReadOk);
+    const std::int32_t samples = m_wave.m_sampleCount;
+
+    // A tag the decoder skips as the scan does, whatever headers its body seems to hold.
+    std::string body(2000, '\0');
+    for (std::size_t i = 0; i + 4 <= body.size(); i += 250)
+        body.replace(i, 4, mp3::Decoy());
+    const std::string tagged = mp3::Id3Header(2000) + body + plain;
+    ASSERT_EQ(Read("bell.mp3", tagged), CWaveData::kReadOk);
+    EXPECT_EQ(m_wave.m_sampleCount, samples);
+    EXPECT_EQ(m_copy.m_dataBytes, tagged.size());
+    EXPECT_EQ(m_copy.m_format.m_samplesPerSec, 44100u);
+
+    // Cut in the middle of its frames: what is there, or an error; never more.
+    const int cut = Read("bell.mp3", plain.substr(0, plain.size() / 2));
+    EXPECT_TRUE(cut == CWaveData::kReadOk || cut == CWaveData::kConversionError) << cut;
+    if (cut == CWaveData::kReadOk) {
+        EXPECT_LT(m_wave.m_sampleCount, samples);
+    }
+}
+
+TEST_F(SndfileReadTest, FlacAndOggFilesReadThroughTheDecoder) {
+    struct Case {
+        const char* name;
+        int format;
+        int channels;
+        int rate;
+        int tag;
+        int bits;
+        double tolerance;  // of the level, for the lossy codecs
+    };
+    const std::vector<Case> cases = {
+        {"bell.flac", SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 2, 44100, kWaveFormatFlac, 16, 1},
+        {"bell.FLAC", SF_FORMAT_FLAC | SF_FORMAT_PCM_24, 1, 96000, kWaveFormatFlac, 24, 1},
+        {"bell.ogg", SF_FORMAT_OGG | SF_FORMAT_VORBIS, 2, 44100, kWaveFormatVorbis, 0, 300},
+        {"bell.opus", SF_FORMAT_OGG | SF_FORMAT_OPUS, 1, 48000, kWaveFormatOpus, 0, 300},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto tone = Tone(c.rate / 2, 10000.0, c.rate);
+        const std::string file =
+            Encode(c.format, c.channels, c.rate, c.channels == 1 ? tone : Interleave({tone, tone}));
+        ASSERT_FALSE(file.empty());
+        ASSERT_EQ(Read(c.name, file), CWaveData::kReadOk);
+        EXPECT_EQ(m_copy.m_format.m_formatTag, c.tag);
+        EXPECT_EQ(m_copy.m_format.m_channels, c.channels);
+        EXPECT_EQ(m_copy.m_format.m_samplesPerSec, static_cast<std::uint32_t>(c.rate));
+        EXPECT_EQ(m_copy.m_format.m_bitsPerSample, c.bits);
+        EXPECT_EQ(m_copy.m_dataBytes, file.size());
+        EXPECT_EQ(m_wave.m_sampleCount, c.rate / 2);
+        EXPECT_EQ(m_wave.m_format.m_samplesPerSec, static_cast<std::uint32_t>(c.rate));
+        EXPECT_NEAR(Level(), 10000.0 / std::sqrt(2.0), c.tolerance);
     }
 }
 

@@ -6,9 +6,10 @@
 
 #include "platform/SoundDecoder.h"
 
-// A decoder that answers with a prepared outcome and records every file image and frame
-// limit it was given. On kOk it hands out m_samples as interleaved frames of m_channels, in
-// an array of exactly that size, so a reader that strays past the frames is caught.
+// A decoder that answers with prepared outcomes and records every file image and frame
+// limit it was given; Inspect answers m_info. On kOk it hands out m_samples as interleaved frames
+// of m_channels, in an array of exactly that size, so a reader that strays past the frames is
+// caught.
 class CScriptedDecoder : public CSoundDecoder {
   public:
     DecodeResult m_result = DecodeResult::kOk;
@@ -16,9 +17,12 @@ class CScriptedDecoder : public CSoundDecoder {
     std::int32_t m_channels = 1;
     std::int32_t m_samplesPerSec = 8000;
     bool m_canDecodeMp3 = true;
+    DecodeResult m_inspectResult = DecodeResult::kOk;
+    SoundInfo m_info;
 
     std::vector<std::string> m_images;
     std::vector<std::int64_t> m_maxFrames;
+    std::vector<std::string> m_inspected;
 
     DecodeResult Decode(const unsigned char* image, std::size_t size, std::int64_t maxFrames,
                         DecodedSound& sound) override {
@@ -34,6 +38,11 @@ class CScriptedDecoder : public CSoundDecoder {
             m_channels > 0 ? static_cast<std::int64_t>(m_samples.size()) / m_channels : 0;
         sound.m_samplesPerSec = m_samplesPerSec;
         return DecodeResult::kOk;
+    }
+    DecodeResult Inspect(const unsigned char* image, std::size_t size, SoundInfo& info) override {
+        m_inspected.emplace_back(reinterpret_cast<const char*>(image), size);
+        info = m_inspectResult == DecodeResult::kOk ? m_info : SoundInfo();
+        return m_inspectResult;
     }
     bool CanDecodeMp3() const override { return m_canDecodeMp3; }
 };

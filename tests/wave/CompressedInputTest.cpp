@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
 #include <vector>
 
+#include "support/Mp3Builder.h"
 #include "support/ScriptedDecoder.h"
 #include "support/ScriptedUiServices.h"
 #include "support/TempDir.h"
@@ -12,10 +14,21 @@
 
 namespace {
 
-// An IMA ADPCM format record: 4 bits a sample in blocks of 256 bytes, with its two extra
-// bytes (505 samples a block).
-const std::string kAdpcmFormat =
-    CWavBuilder().U16(17).U16(1).U32(8000).U32(4055).U16(256).U16(4).U16(2).U16(505).Bytes();
+// An IMA ADPCM format record: 4 bits a sample in blocks of 256 bytes a channel, with its two
+// extra bytes (505 samples a block).
+std::string AdpcmFormat(int channels, int rate) {
+    return CWavBuilder()
+        .U16(17)
+        .U16(channels)
+        .U32(rate)
+        .U32(rate * channels * 256 / 505)
+        .U16(256 * channels)
+        .U16(4)
+        .U16(2)
+        .U16(505)
+        .Bytes();
+}
+const std::string kAdpcmFormat = AdpcmFormat(1, 8000);
 
 class CompressedReadTest : public ::testing::Test {
   protected:
@@ -94,7 +107,7 @@ TEST_F(CompressedReadTest, DecodedStereoIsFoldedToMonoAtTheDecodedRate) {
     m_decoder.m_channels = 2;
     m_decoder.m_samplesPerSec = 11025;
     m_decoder.m_samples = {-3, 0, 100, 200, 32767, 32767, -32768, -32768, 3000, 3001};
-    ASSERT_EQ(Read("abcd"), 0);
+    ASSERT_EQ(Read("abcd", AdpcmFormat(2, 11025)), 0);
     EXPECT_EQ(Samples(), (std::vector<int>{-1, 150, 32767, -32768, 3000}));
     EXPECT_EQ(m_wave.m_sampleCount, 5);
     EXPECT_EQ(m_wave.m_format.m_formatTag, kWaveFormatPcm);
@@ -108,13 +121,186 @@ TEST_F(CompressedReadTest, DecodedStereoIsFoldedToMonoAtTheDecodedRate) {
     EXPECT_EQ(m_wave.m_selEnd, 5);
     // The details still show the file's own format.
     EXPECT_EQ(m_copy.m_format.m_formatTag, 17);
-    EXPECT_EQ(m_copy.m_format.m_samplesPerSec, 8000u);
+    EXPECT_EQ(m_copy.m_format.m_channels, 2);
+    EXPECT_EQ(m_copy.m_format.m_blockAlign, 512);
     EXPECT_EQ(m_copy.m_dataBytes, 4u);
 
     m_decoder.m_channels = 1;
+    m_decoder.m_samplesPerSec = 8000;
     m_decoder.m_samples = {7, -7, 9};
     ASSERT_EQ(Read("abcd"), 0);
     EXPECT_EQ(Samples(), (std::vector<int>{7, -7, 9}));
+}
+
+TEST_F(CompressedReadTest, SoundOfOtherChannelsOrRateThanTheFileSaysIsAnError) {
+    m_decoder.m_samples = {1, 2, 3, 4};
+    for (const auto& [channels, rate] : {std::pair{2, 8000}, std::pair{1, 8001}}) {
+        m_decoder.m_channels = channels;
+        m_decoder.m_samplesPerSec = rate;
+        EXPECT_EQ(Read("abcd"), CWaveData::kConversionError);
+        EXPECT_EQ(m_wave.m_state, CWaveData::kNoWaveform);
+    }
+}
+
+class Mp3ReadTest : public CompressedReadTest {
+  protected:
+    // Writes the bytes as a file of the given name and reads it through the store.
+    int ReadNamed(const std::string& bytes, const std::string& name = "bell.mp3") {
+        WriteFileBytes(m_dir.File(name), bytes);
+        m_ui.AnswerOpen(m_dir.File(name));
+        return ReadWaveFile(m_wave, m_ui, m_decoder, m_copy);
+    }
+
+    // 44100 Hz, 128 kbit/s, joint stereo, behind a tag of 100 bytes.
+    const std::string m_file = mp3::Id3Header(90) + std::string(90, 'T') +
+                               mp3::Frames(mp3::Header(0xFB, 0x90, 0x40), 417, 30);
+};
+
+TEST_F(Mp3ReadTest, TheWholeFileIsDecodedAndFoldedToMono) {
+    m_decoder.m_channels = 2;
+    m_decoder.m_samplesPerSec = 44100;
+    m_decoder.m_samples = {-3, 0, 4000, 3000, 10, 20};
+    ASSERT_EQ(ReadNamed(m_file), 0);
+    // The decoder gets every byte of the file, tag included, and ten minutes at its rate.
+    ASSERT_EQ(m_decoder.m_images.size(), 1u);
+    EXPECT_EQ(m_decoder.m_images[0], m_file);
+    EXPECT_EQ(m_decoder.m_maxFrames[0], 600 * 44100);
+    EXPECT_EQ(Samples(), (std::vector<int>{-1, 3500, 15}));
+    EXPECT_EQ(m_wave.m_format.m_formatTag, kWaveFormatPcm);
+    EXPECT_EQ(m_wave.m_format.m_samplesPerSec, 44100u);
+    EXPECT_EQ(m_wave.m_dataBytes, 12u);
+    EXPECT_EQ(m_wave.m_state, CWaveData::kFromFile);
+    EXPECT_EQ(m_wave.m_selStart, 1);
+    // The details show the frames as scanned, and the whole file's length.
+    EXPECT_EQ(m_copy.m_format.m_formatTag, 85);
+    EXPECT_EQ(m_copy.m_format.m_channels, 2);
+    EXPECT_EQ(m_copy.m_dataBytes, m_file.size());
+
+    // Any extension but "wav" and "WAV", and none, is MP3 input.
+    for (const char* name : {"bell.Wav", "bell.MP3", "bell.aiff", "bell"}) {
+        SCOPED_TRACE(name);
+        EXPECT_EQ(ReadNamed(m_file, name), 0);
+    }
+}
+
+TEST_F(Mp3ReadTest, FailuresLeaveNoWaveform) {
+    struct Case {
+        const char* what;
+        DecodeResult result;
+        std::vector<std::int16_t> samples;
+        std::int32_t channels;
+        bool canDecodeMp3;
+        int code;
+    };
+    const std::vector<Case> cases = {
+        {"no decoder for it", DecodeResult::kNotPossible, {}, 2, true, 8},
+        {"frames that do not decode", DecodeResult::kError, {}, 2, true, 7},
+        {"longer than the frames said", DecodeResult::kTooLong, {}, 2, true, 11},
+        {"no samples", DecodeResult::kOk, {}, 2, true, 7},
+        {"mono from a stereo file", DecodeResult::kOk, {1, 2}, 1, true, 7},
+        {"a library without MP3", DecodeResult::kOk, {1, 2}, 2, false, 12},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        m_decoder.m_samplesPerSec = 44100;
+        m_decoder.m_result = c.result;
+        m_decoder.m_samples = c.samples;
+        m_decoder.m_channels = c.channels;
+        m_decoder.m_canDecodeMp3 = c.canDecodeMp3;
+        m_decoder.m_images.clear();
+        EXPECT_EQ(ReadNamed(m_file), c.code);
+        EXPECT_EQ(m_wave.m_state, CWaveData::kNoWaveform);
+        EXPECT_EQ(m_copy.m_format.m_formatTag, 85);
+        // Without an MP3 codec the decoder is not even asked.
+        EXPECT_EQ(m_decoder.m_images.size(), c.canDecodeMp3 ? 1u : 0u);
+    }
+}
+
+class FlacOrOggReadTest : public Mp3ReadTest {
+  protected:
+    FlacOrOggReadTest() {
+        m_decoder.m_info.m_codec = SoundCodec::kFlac;
+        m_decoder.m_info.m_frames = 4;
+        m_decoder.m_info.m_channels = 2;
+        m_decoder.m_info.m_samplesPerSec = 96000;
+        m_decoder.m_info.m_bitsPerSample = 24;
+        m_decoder.m_channels = 2;
+        m_decoder.m_samplesPerSec = 96000;
+        m_decoder.m_samples = {1, 3, 5, 7, 9, 11, 13, 15};
+    }
+
+    // Not MP3: only the decoder can make sense of it.
+    const std::string m_flac = "fLaC and whatever follows";
+};
+
+TEST_F(FlacOrOggReadTest, TheDecoderDescribesTheFileAndDecodesItWhole) {
+    ASSERT_EQ(ReadNamed(m_flac, "bell.flac"), 0);
+    EXPECT_EQ(m_decoder.m_inspected, std::vector<std::string>{m_flac});
+    EXPECT_EQ(m_decoder.m_images, std::vector<std::string>{m_flac});
+    EXPECT_EQ(m_decoder.m_maxFrames[0], 600 * 96000);
+    EXPECT_EQ(Samples(), (std::vector<int>{2, 6, 10, 14}));
+    EXPECT_EQ(m_wave.m_format.m_samplesPerSec, 96000u);
+    EXPECT_EQ(m_wave.m_state, CWaveData::kFromFile);
+    EXPECT_EQ(m_copy.m_format.m_formatTag, kWaveFormatFlac);
+    EXPECT_EQ(m_copy.m_format.m_channels, 2);
+    EXPECT_EQ(m_copy.m_format.m_samplesPerSec, 96000u);
+    EXPECT_EQ(m_copy.m_format.m_avgBytesPerSec, m_flac.size() * 96000 / 4);
+    EXPECT_EQ(m_copy.m_format.m_blockAlign, 1);
+    EXPECT_EQ(m_copy.m_format.m_bitsPerSample, 24);
+    EXPECT_EQ(m_copy.m_dataBytes, m_flac.size());
+
+    // The extensions in any case, and the Ogg codecs by their own tags.
+    const std::vector<std::tuple<const char*, SoundCodec, int>> cases = {
+        {"bell.FLAC", SoundCodec::kFlac, kWaveFormatFlac},
+        {"bell.ogg", SoundCodec::kVorbis, kWaveFormatVorbis},
+        {"bell.Oga", SoundCodec::kVorbis, kWaveFormatVorbis},
+        {"bell.opus", SoundCodec::kOpus, kWaveFormatOpus},
+    };
+    for (const auto& [name, codec, tag] : cases) {
+        SCOPED_TRACE(name);
+        m_decoder.m_info.m_codec = codec;
+        ASSERT_EQ(ReadNamed(m_flac, name), 0);
+        EXPECT_EQ(m_copy.m_format.m_formatTag, tag);
+    }
+}
+
+TEST_F(FlacOrOggReadTest, FailuresGiveTheConversionCodes) {
+    struct Case {
+        const char* what;
+        DecodeResult inspected;
+        SoundCodec codec;
+        std::int64_t frames;
+        DecodeResult decoded;
+        int code;
+    };
+    const std::vector<Case> cases = {
+        {"unknown to the decoder", DecodeResult::kNotPossible, SoundCodec::kFlac, 4,
+         DecodeResult::kOk, 8},
+        {"no frames", DecodeResult::kError, SoundCodec::kFlac, 4, DecodeResult::kOk, 7},
+        {"a codec the program does not name", DecodeResult::kOk, SoundCodec::kOther, 4,
+         DecodeResult::kOk, 8},
+        {"ten minutes and a frame", DecodeResult::kOk, SoundCodec::kVorbis, 600 * 96000 + 1,
+         DecodeResult::kOk, 11},
+        {"decoding fails", DecodeResult::kOk, SoundCodec::kOpus, 4, DecodeResult::kError, 7},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        m_decoder.m_inspectResult = c.inspected;
+        m_decoder.m_info.m_codec = c.codec;
+        m_decoder.m_info.m_frames = c.frames;
+        m_decoder.m_result = c.decoded;
+        EXPECT_EQ(ReadNamed(m_flac, "bell.ogg"), c.code);
+        EXPECT_EQ(m_wave.m_state, CWaveData::kNoWaveform);
+    }
+    // Exactly ten minutes is allowed.
+    m_decoder.m_inspectResult = DecodeResult::kOk;
+    m_decoder.m_result = DecodeResult::kOk;
+    m_decoder.m_info.m_frames = 600 * 96000;
+    EXPECT_EQ(ReadNamed(m_flac, "bell.ogg"), 0);
+    // An empty file never reaches the decoder.
+    m_decoder.m_inspected.clear();
+    EXPECT_EQ(ReadNamed("", "bell.opus"), 3);
+    EXPECT_TRUE(m_decoder.m_inspected.empty());
 }
 
 }  // namespace

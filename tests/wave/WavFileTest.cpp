@@ -142,7 +142,7 @@ TEST_F(WaveReadTest, DamagedFilesGiveTheirCodes) {
     EXPECT_STREQ(CWaveData::WaveResultText(6), "Format not supported!");
 }
 
-TEST_F(WaveReadTest, NonPcmAndOtherExtensionsAwaitTheDecoder) {
+TEST_F(WaveReadTest, WithoutADecoderNonPcmIsNotPossibleAndOtherNamesAreMp3) {
     // IMA ADPCM: 4 bits a sample in blocks of 256 bytes.
     const std::string fmt =
         CWavBuilder().U16(17).U16(1).U32(8000).U32(4055).U16(256).U16(4).Bytes();
@@ -170,7 +170,9 @@ TEST_F(WaveReadTest, CancelAndOpenFailure) {
     EXPECT_EQ(ReadWaveFile(m_wave, m_ui, m_copy), 1);
     EXPECT_STREQ(CWaveData::WaveResultText(1), "Failed to open file!");
     EXPECT_EQ(m_wave.m_state, CWaveData::kNoWaveform);
-    EXPECT_EQ(m_ui.m_fileDialogs.back().filter, "Waveform files (.wav, .mp3)|*.wav;*.mp3|");
+    EXPECT_EQ(m_ui.m_fileDialogs.back().filter,
+              "Waveform files (.wav, .mp3)|*.wav;*.mp3|"
+              "FLAC and Ogg files (.flac, .ogg, .oga, .opus)|*.flac;*.ogg;*.oga;*.opus|");
     EXPECT_EQ(m_ui.m_waitDepth, 0);
 }
 

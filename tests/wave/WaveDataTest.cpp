@@ -45,7 +45,9 @@ TEST(WaveDataTest, ResultTexts) {
     EXPECT_STREQ(CWaveData::WaveResultText(7), "Error during conversion!");
     EXPECT_STREQ(CWaveData::WaveResultText(8), "Conversion not possible!");
     EXPECT_STREQ(CWaveData::WaveResultText(11), "Maximum file duration is 10 minutes!");
-    EXPECT_STREQ(CWaveData::WaveResultText(12), "Bad file!");
+    EXPECT_STREQ(CWaveData::WaveResultText(12),
+                 "MP3 files cannot be read: the installed libsndfile has no MP3 decoder!");
+    EXPECT_STREQ(CWaveData::WaveResultText(13), "Bad file!");
     EXPECT_STREQ(CWaveData::WaveResultText(-1), "Bad file!");
 }
 

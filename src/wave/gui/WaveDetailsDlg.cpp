@@ -7,6 +7,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "wave/CompressedInput.h"
+
 QString CWaveDetailsDlg::FormatName(unsigned tag) {
     switch (tag) {
         case 0:
@@ -25,6 +27,12 @@ QString CWaveDetailsDlg::FormatName(unsigned tag) {
             return QStringLiteral("GSM 6.10");
         case 85:
             return QStringLiteral("MPEG layer 3");
+        case kWaveFormatFlac:
+            return QStringLiteral("FLAC");
+        case kWaveFormatVorbis:
+            return QStringLiteral("Ogg Vorbis");
+        case kWaveFormatOpus:
+            return QStringLiteral("Opus");
         default:
             return QString::number(tag);
     }

@@ -9,6 +9,7 @@
 
 #include "app/gui/MainDlg.h"
 #include "app/gui/TonvaneApp.h"
+#include "support/Mp3Builder.h"
 #include "support/ScriptedDevices.h"
 #include "support/ScriptedUiServices.h"
 #include "support/TempDir.h"
@@ -30,6 +31,25 @@ class MainDlgTest : public QObject {
         const std::string path = m_dir->File(name);
         WriteFileBytes(path, bytes);
         return path;
+    }
+
+    // Presses Read Waveform and closes every dialog it shows with OK: gives their titles, then
+    // the fields of the waveform details.
+    QStringList ReadWaveformDetails() {
+        CModalAnswers answers;
+        QStringList details;
+        answers.Then([&](QDialog& dialog) {
+            for (const char* name : {"Format", "Channels", "Samples per sec", "Bytes per sec",
+                                     "Block align", "Bits per sample", "No. of bytes"})
+                details << FieldText(dialog, name);
+            CheckControlsAreNamedAndReachable(dialog);
+            CModalAnswers::ClickButton(dialog, "OK");
+        });
+        Press(*m_panel, "Read Waveform");
+        QStringList shown;
+        for (const QString& title : answers.Titles())
+            shown << title;
+        return shown + details;
     }
 
     QList<QPushButton*> EnabledButtons() {
@@ -166,6 +186,23 @@ class MainDlgTest : public QObject {
         QCOMPARE(params.m_startFreq, 0.0);
     }
 
+    void readMp3ShowsItsFramesInTheDetails() {
+        // 100 frames of 417 bytes: 44100 Hz, 128 kbit/s, joint stereo; 2.612 s.
+        const std::string file = mp3::Frames(mp3::Header(0xFB, 0x90, 0x40), 417, 100);
+        m_devices.m_decoder = CScriptedDecoder();
+        m_devices.m_decoder.m_channels = 2;
+        m_devices.m_decoder.m_samplesPerSec = 44100;
+        m_devices.m_decoder.m_samples.assign(2 * 3000, 100);
+        m_ui->AnswerOpen(WriteWav("tenor.mp3", file));
+        QCOMPARE(ReadWaveformDetails(), QStringList({"Waveform details", "MPEG layer 3", "stereo",
+                                                     "44100", "15963", "1", "0", "41700"}));
+        QCOMPARE(Field(*m_panel, "Filename:")->text(), QStringLiteral("tenor.mp3"));
+        QCOMPARE(Field(*m_panel, "No. of Samples")->text(), QStringLiteral("3000"));
+        QCOMPARE(Field(*m_panel, "Sample Rate")->text(), QStringLiteral("44100"));
+        QVERIFY(Button(*m_panel, "Do Transform")->isEnabled());
+        m_devices.m_decoder = CScriptedDecoder();
+    }
+
     void readWaveformShowsDetailsThenTheFile() {
         std::vector<std::int16_t> stereo(2 * 50000, 0);
         stereo[2 * 30000] = 5000;  // the strike, past the first second
@@ -174,19 +211,8 @@ class MainDlgTest : public QObject {
         stereo[2 * 2000 + 1] = 4000;
         m_ui->AnswerOpen(
             WriteWav("tenor.wav", CWavBuilder::Pcm(2, 44100, 16, CWavBuilder::Samples16(stereo))));
-        CModalAnswers answers;
-        QStringList details;
-        answers.Then([&](QDialog& dialog) {
-            for (const char* name : {"Format", "Channels", "Samples per sec", "Bytes per sec",
-                                     "Block align", "Bits per sample", "No. of bytes"})
-                details << FieldText(dialog, name);
-            CheckControlsAreNamedAndReachable(dialog);
-            CModalAnswers::ClickButton(dialog, "OK");
-        });
-        Press(*m_panel, "Read Waveform");
-        QCOMPARE(answers.Titles(), std::vector<QString>{"Waveform details"});
-        QCOMPARE(details,
-                 QStringList({"Raw PCM", "stereo", "44100", "176400", "4", "16", "200000"}));
+        QCOMPARE(ReadWaveformDetails(), QStringList({"Waveform details", "Raw PCM", "stereo",
+                                                     "44100", "176400", "4", "16", "200000"}));
         QCOMPARE(Field(*m_panel, "Filename:")->text(), QStringLiteral("tenor.wav"));
         QCOMPARE(m_panel->Document().m_params.m_fileTitle, std::string("tenor"));
         QCOMPARE(Field(*m_panel, "No. of Samples")->text(), QStringLiteral("50000"));
