@@ -9,12 +9,16 @@ void CAnalysisDoc::Sync() {
 }
 
 void CAnalysisDoc::CopyStoreValues() {
-    m_params.m_numSamples = m_wave.m_sampleCount;
-    m_params.m_startSample = m_wave.m_selStart;
-    m_params.m_endSample = m_wave.m_selEnd;
+    CopyStretchedValues();
     m_params.m_sampleRate = static_cast<std::int32_t>(m_wave.m_format.m_samplesPerSec);
     m_params.m_fileTitle = m_wave.GetFileTitle();
     m_fileNameText = m_wave.GetFileName();
+}
+
+void CAnalysisDoc::CopyStretchedValues() {
+    m_params.m_numSamples = m_wave.m_sampleCount;
+    m_params.m_startSample = m_wave.m_selStart;
+    m_params.m_endSample = m_wave.m_selEnd;
     m_freqIncrease = static_cast<std::int16_t>(TruncToInt32(m_wave.m_freqPercent));
 }
 

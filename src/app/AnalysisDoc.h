@@ -60,6 +60,9 @@ class CAnalysisDoc {
     // The waveform's count, selection, rate and names into the panel's values; the
     // frequency percentage truncated to a whole number and then to 16 bits (105.9 is 105).
     void CopyStoreValues();
+    // What a stretch changes, into the panel's values: the count, the selection and the
+    // frequency percentage.
+    void CopyStretchedValues();
     // The button rule.
     PanelButtons Buttons() const;
     // "Nominal note": the panel's nominal named with the panel's note-name choice.

@@ -4,23 +4,19 @@
 #include <string>
 
 #include "partials/NoteNaming.h"
+#include "synth/SynthesisSettings.h"
 #include "transform/TransformRequest.h"
 
 // The panel's values, handed by reference to the dialogs the panel opens. It is built of
 // the records the engines take themselves: the transform request (frequency grid, selection
-// and sample rate, whose sample range is also the selection the waveform view moves) and
-// the note naming.
-struct AnalysisParams : TransformRequest, NoteNaming {
+// and sample rate, whose sample range is also the selection the waveform view moves), the
+// note naming and the settings of Create Waveform.
+struct AnalysisParams : TransformRequest, NoteNaming, SynthesisSettings {
     std::string m_fileTitle = "No file loaded";
     std::int32_t m_numSamples = 0;
     double m_nominal = 0.0;
     bool m_writeInCents = false;
     bool m_playSelectedOnly = false;
-    // Kept for the Create Waveform dialog between its runs.
-    std::int32_t m_createRateChoice = 2;  // 0 = 11025 Hz, 1 = 22050 Hz, 2 = 44100 Hz
-    std::int32_t m_createNumSamples = 200000;
-    double m_createSplashDecay = 10.0;
-    std::int32_t m_createVolume = 75;
 
     // The panel's opening range, 0 to 5000 Hz by 0.5 Hz: 10000 steps.
     AnalysisParams() {

@@ -36,18 +36,20 @@ class CWorkerThread {
     CWorkerThread(const CWorkerThread&) = delete;
     CWorkerThread& operator=(const CWorkerThread&) = delete;
 
-    // Returns false when the thread cannot be started; the done flag is then set at once and
-    // the notifier is not called.
-    bool Start(std::function<void(WorkerFlags&)> job, std::function<void()> onDone = {}) {
+    // job is called as job(flags). Returns false when the thread cannot be started (nor the
+    // memory for it be had); the done flag is then set at once and the notifier is not called.
+    template <class Job>
+    bool Start(Job&& job, std::function<void()> onDone = {}) {
         Join();
         m_flags.Reset();
         try {
-            m_thread = std::thread([this, job = std::move(job), onDone = std::move(onDone)] {
-                job(m_flags);
-                m_flags.m_done.store(true, std::memory_order_release);
-                if (onDone)
-                    onDone();
-            });
+            m_thread = std::thread(
+                [this, job = std::forward<Job>(job), onDone = std::move(onDone)]() mutable {
+                    job(m_flags);
+                    m_flags.m_done.store(true, std::memory_order_release);
+                    if (onDone)
+                        onDone();
+                });
         } catch (...) {
             m_flags.m_done.store(true, std::memory_order_release);
             return false;
@@ -62,6 +64,17 @@ class CWorkerThread {
     void Join() {
         if (m_thread.joinable())
             m_thread.join();
+    }
+    // A thread was started and has not been joined yet.
+    bool HasThread() const { return m_thread.joinable(); }
+    // Waits for the worker; one still at its work is asked to stop first. True then: the
+    // caller gave up on work that had not run to its end.
+    bool Stop() {
+        const bool unfinished = m_thread.joinable() && !IsDone();
+        if (unfinished)
+            RequestCancel();
+        Join();
+        return unfinished;
     }
 
     WorkerFlags& Flags() { return m_flags; }

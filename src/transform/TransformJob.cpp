@@ -163,7 +163,6 @@ bool CTransformJob::PrepareInput() {
         return false;
     m_worker.Join();
     m_worker.Flags().Reset();
-    m_threadStarted = false;
     m_failure = Failure::kNone;
     m_running = true;
 
@@ -213,16 +212,9 @@ bool CTransformJob::PrepareInput() {
 bool CTransformJob::Start(DoneNotifier onDone) {
     if (!PrepareInput())
         return false;
-    bool started = false;
-    try {
-        started = m_worker.Start([this](WorkerFlags& flags) { TransformWorker(*this, flags); },
-                                 std::move(onDone));
-    } catch (const std::bad_alloc&) {
-        started = false;
-    }
-    if (!started)
+    if (!m_worker.Start([this](WorkerFlags& flags) { TransformWorker(*this, flags); },
+                        std::move(onDone)))
         return Fail(Failure::kNoMemory);
-    m_threadStarted = true;
     return true;
 }
 
@@ -236,11 +228,7 @@ void CTransformJob::Finish() {
         return;
     }
     // Only reached before done by a caller that gives up on the job: stop it quickly.
-    const bool givenUp = m_threadStarted && !m_worker.IsDone();
-    if (givenUp)
-        m_worker.RequestCancel();
-    m_worker.Join();
-    m_threadStarted = false;
+    const bool givenUp = m_worker.Stop();
     m_fftBuffer.reset();
     m_running = false;
     if (givenUp || Failed() || CancelRequested())

@@ -118,7 +118,6 @@ class CTransformJob : public CPolledJob {
     CTransformData& m_owner;
     TransformRequest m_request;
     bool m_running = false;
-    bool m_threadStarted = false;
     Failure m_failure = Failure::kNone;
     // Last member: destroyed first, so the worker is stopped and joined before the buffer
     // it works on goes away.

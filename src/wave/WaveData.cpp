@@ -1,7 +1,9 @@
 #include "wave/WaveData.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
+#include <limits>
 #include <new>
 
 std::int16_t* CWaveData::AllocSamples(std::int32_t count) {
@@ -12,8 +14,15 @@ std::int16_t* CWaveData::AllocSamples(std::int32_t count) {
     return m_samples.get();
 }
 
-void CWaveData::CreateEmpty(std::int32_t samplesPerSec, std::int32_t count, std::int32_t bits) {
-    AllocSamples(count);
+bool CWaveData::CreateEmpty(std::int32_t samplesPerSec, std::int32_t count, std::int32_t bits) {
+    // The new samples first: a length that cannot be had must not cost the waveform held.
+    std::unique_ptr<std::int16_t[]> samples;
+    if (count > 0) {
+        samples.reset(new (std::nothrow) std::int16_t[count]());
+        if (!samples)
+            return false;
+    }
+    m_samples = std::move(samples);
     m_format.m_blockAlign = static_cast<std::uint16_t>(bits / 8);
     m_format.m_formatTag = kWaveFormatPcm;
     m_format.m_channels = 1;
@@ -26,6 +35,55 @@ void CWaveData::CreateEmpty(std::int32_t samplesPerSec, std::int32_t count, std:
     m_sampleCount = count;
     m_dataBytes = static_cast<std::uint32_t>(count) * m_format.m_blockAlign;
     m_freqPercent = 100.0;
+    return true;
+}
+
+void CWaveData::Empty() {
+    m_samples.reset();
+    m_format = WaveFormat{};
+    m_dataBytes = 0;
+    m_fileName = "No file loaded";
+    m_selStart = 0;
+    m_selEnd = 0;
+    m_sampleCount = 0;
+    m_freqPercent = 100.0;
+    m_state = kNoWaveform;
+}
+
+bool CWaveData::Stretch(double factor) {
+    if (!(factor > 0.0) || (m_samples == nullptr && m_sampleCount > 0))
+        return false;
+    const double newCount = std::trunc(m_sampleCount / factor);
+    if (!(newCount <= std::numeric_limits<std::int32_t>::max()))
+        return false;
+    const auto count = static_cast<std::int32_t>(newCount);
+    std::unique_ptr<std::int16_t[]> stretched;
+    if (count > 0) {
+        stretched.reset(new (std::nothrow) std::int16_t[count]);
+        if (!stretched)
+            return false;
+    }
+    const std::int16_t* p = m_samples.get();
+    const std::int64_t last = static_cast<std::int64_t>(m_sampleCount) - 1;
+    for (std::int32_t i = 0; i < count; ++i) {
+        const double x = factor * i;
+        const auto k = static_cast<std::int64_t>(x);
+        const double u = x - static_cast<double>(k);
+        const double lower = p[std::min(k, last)];
+        const double upper = p[std::min(k + 1, last)];
+        stretched[i] =
+            static_cast<std::int16_t>(static_cast<std::int32_t>(lower * (1.0 - u) + u * upper));
+    }
+    m_samples = std::move(stretched);
+    m_sampleCount = count;
+    m_freqPercent = m_freqPercent * factor;
+    m_dataBytes = static_cast<std::uint32_t>(count) * m_format.m_blockAlign;
+    if (m_selEnd > count)
+        m_selEnd = count;
+    if (m_selStart >= count)
+        m_selStart = 0;
+    m_fileName = "Stretched";
+    return true;
 }
 
 std::string CWaveData::GetFileName() const {

@@ -48,7 +48,19 @@ class CWaveData {
     std::int32_t m_state = kNoWaveform;
 
     std::int16_t* AllocSamples(std::int32_t count);
-    void CreateEmpty(std::int32_t samplesPerSec, std::int32_t count, std::int32_t bits);
+    // A new waveform of count silent samples, selected whole, named "No file loaded"; the
+    // caller sets the state. False, with the store as it was, when the samples cannot be had.
+    bool CreateEmpty(std::int32_t samplesPerSec, std::int32_t count, std::int32_t bits);
+    // No waveform at all: no samples, no format, no selection, state kNoWaveform.
+    void Empty();
+
+    // Resamples the waveform by factor (> 0) at the same rate, so that every frequency is
+    // multiplied and the length divided by it: new sample i interpolates linearly at old
+    // position factor * i, the last old sample standing in for the one beyond it. The
+    // frequency percentage takes the factor, the selection is kept within the new length and
+    // the name becomes "Stretched". False, with the store as it was, when the new length
+    // does not fit 32 bits or its samples cannot be had.
+    bool Stretch(double factor);
 
     std::string GetFileName() const;
     std::string GetFileTitle() const;

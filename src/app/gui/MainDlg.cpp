@@ -174,7 +174,8 @@ QGroupBox* CMainDlg::BuildWaveformGroup() {
     auto* record = MakeButton(group, QStringLiteral("Record Waveform"));
     m_viewWaveButton = AddCommand(group, QStringLiteral("View Waveform"), Before::kSync,
                                   [this] { return m_waveform.ViewWaveform(); });
-    m_increaseFreqButton = MakeButton(group, QStringLiteral("Increase Freq."));
+    m_increaseFreqButton = AddCommand(group, QStringLiteral("Increase Freq."), Before::kNothing,
+                                      [this] { return m_waveform.IncreaseFreq(); });
     QPushButton* const order[] = {
         m_playButton, read, m_writeWaveButton, record, m_viewWaveButton, m_increaseFreqButton};
     for (int i = 0; i < 6; ++i)
@@ -241,7 +242,8 @@ QGroupBox* CMainDlg::BuildPartialsGroup() {
                             [this] { return m_partials.EditPartials(); });
     m_findDecaysButton = AddCommand(group, QStringLiteral("Find Decays"), Before::kSync,
                                     [this] { return m_partials.FindDecays(); });
-    m_createWaveButton = MakeButton(group, QStringLiteral("Create Waveform"));
+    m_createWaveButton = AddCommand(group, QStringLiteral("Create Waveform"), Before::kSync,
+                                    [this] { return m_partials.CreateWaveform(); });
     auto* read = AddCommand(group, QStringLiteral("Read Partials"), Before::kNothing,
                             [this] { return m_partials.ReadPartials(); });
     m_writePartialsButton = AddCommand(group, QStringLiteral("Write Partials"), Before::kNothing,

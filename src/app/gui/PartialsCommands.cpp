@@ -5,6 +5,7 @@
 #include "decay/gui/DecayDlg.h"
 #include "partials/gui/EditPartialsDlg.h"
 #include "platform/UiServices.h"
+#include "synth/gui/CreateWaveDlg.h"
 
 PanelUpdate CPartialsCommands::EditPartials() {
     CAnalysisDoc& doc = m_context.m_doc;
@@ -12,6 +13,14 @@ PanelUpdate CPartialsCommands::EditPartials() {
     editor.exec();  // OK or closed: the table holds what the editor left in it either way
     doc.m_params.m_nominal = doc.m_partials.m_nominal;
     return {.m_show = true, .m_refreshButtons = true};
+}
+
+PanelUpdate CPartialsCommands::CreateWaveform() {
+    CAnalysisDoc& doc = m_context.m_doc;
+    CCreateWaveDlg create(doc.m_wave, doc.m_partials, doc.m_params, m_context.m_ui,
+                          m_context.m_window);
+    create.exec();
+    return {.m_copyStoreValues = true, .m_show = true, .m_refreshButtons = true};
 }
 
 PanelUpdate CPartialsCommands::ReadPartials() {

@@ -9,6 +9,9 @@ class CPartialsCommands {
 
     // After the sync: the editor works on the partial table in place.
     PanelUpdate EditPartials();
+    // After the sync: builds a waveform from the table; the panel then shows whatever the
+    // store holds, the new waveform or, after a cancel, none.
+    PanelUpdate CreateWaveform();
     PanelUpdate ReadPartials();
     PanelUpdate WritePartials();
     // After the sync: the decay analysis of the panel's selection for the partial table.

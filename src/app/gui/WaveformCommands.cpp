@@ -1,6 +1,7 @@
 #include "app/gui/WaveformCommands.h"
 
 #include "platform/UiServices.h"
+#include "synth/gui/StretchDlg.h"
 #include "view/gui/WaveViewDlg.h"
 #include "wave/WavFile.h"
 #include "wave/gui/WaveDetailsDlg.h"
@@ -38,4 +39,15 @@ PanelUpdate CWaveformCommands::ViewWaveform() {
     doc.m_wave.m_selStart = doc.m_params.m_startSample;
     doc.m_wave.m_selEnd = doc.m_params.m_endSample;
     return {.m_show = true, .m_refreshButtons = true};
+}
+
+PanelUpdate CWaveformCommands::IncreaseFreq() {
+    CAnalysisDoc& doc = m_context.m_doc;
+    CStretchDlg stretch(doc.m_wave, doc.m_params.m_nominal, doc.m_params.m_fileTitle,
+                        m_context.m_ui, m_context.m_window);
+    if (stretch.exec() == QDialog::Accepted)
+        doc.m_fileNameText = doc.m_wave.GetFileName();
+    doc.CopyStretchedValues();
+    doc.m_wave.m_state = CWaveData::kMadeHere;
+    return {.m_show = true};
 }
