@@ -100,7 +100,7 @@ class CClockedDevice {
         std::unique_lock lock(m_mutex);
         auto due = Clock::now();
         while (!m_closing) {
-            if (m_queue.empty() && !m_resetting) {
+            if (m_queue.empty()) {
                 m_changed.wait(lock);
                 due = std::max(due, Clock::now());
                 continue;
@@ -149,7 +149,7 @@ class CClockedOutput : public CSoundOutput, public CClockedDevice<const std::int
     void Close() override { CloseDevice(); }
 };
 
-// Quiet room noise with a peak now and then, so the meter has something to show.
+// Room noise whose level changes from buffer to buffer.
 class CClockedInput : public CSoundInput, public CClockedDevice<std::int16_t*> {
   public:
     ~CClockedInput() override { CloseDevice(); }
@@ -166,8 +166,10 @@ class CClockedInput : public CSoundInput, public CClockedDevice<std::int16_t*> {
 
   protected:
     void Fill(std::int16_t* buffer, std::int32_t count) override {
+        // A level that changes with every buffer, so the meter is redrawn at every update.
+        const int level = 300 + m_noise(m_random) % 20000;
         for (std::int32_t i = 0; i < count; ++i)
-            buffer[i] = static_cast<std::int16_t>(m_noise(m_random) % 600 - 300);
+            buffer[i] = static_cast<std::int16_t>(m_noise(m_random) % (2 * level) - level);
     }
 
   private:

@@ -203,40 +203,6 @@ TEST_F(SoundInTest, TheTriggeringBufferIsRecordedWholeAndTheLastOnlyAsFarAsTheLe
     EXPECT_EQ(Stored(), expected);
 }
 
-TEST_F(SoundInTest, RecordingsOfNoSamplesAndOfTwentySeconds) {
-    ASSERT_EQ(Open(), CSoundIn::kCapturing);
-    ASSERT_TRUE(m_engine.Begin(0, false, 25));
-    EXPECT_EQ(m_engine.GetState(), CSoundIn::kRecording);
-    EXPECT_STREQ(m_engine.StatusText(), "recording...");
-    Capture(Ramp(0));
-    EXPECT_EQ(TakeNotifications(), std::vector<Notification>{Notification::kRecordingComplete});
-    m_engine.Recorded();
-    EXPECT_EQ(m_wave.m_sampleCount, 0);
-    EXPECT_EQ(m_wave.m_selStart, 0);
-    EXPECT_EQ(m_wave.m_selEnd, 0);
-    EXPECT_EQ(m_wave.m_state, CWaveData::kMadeHere);
-
-    // 882000 samples: 107 whole buffers and 5456 samples of the 108th.
-    ASSERT_TRUE(m_engine.Begin(882000, false, 25));
-    std::vector<std::int16_t> sound;
-    for (int b = 0; b < 108; ++b) {
-        const auto buffer = Ramp(b * 13);
-        Capture(buffer);
-        sound.insert(sound.end(), buffer.begin(), buffer.end());
-    }
-    sound.resize(882000);
-    const auto notifications = TakeNotifications();
-    ASSERT_EQ(notifications.size(), 108u);
-    EXPECT_EQ(notifications.back(), Notification::kRecordingComplete);
-    EXPECT_EQ(
-        std::count(notifications.begin(), notifications.end(), Notification::kRecordingComplete),
-        1);
-    EXPECT_EQ(Stored(), sound);
-    m_engine.Recorded();
-    // Nothing loud within the first second: the selection starts where the search ended.
-    EXPECT_EQ(m_wave.m_selStart, 44100);
-}
-
 TEST_F(SoundInTest, CancelAbandonsTheRecordingAndLeavesTheStoreMarkedEmpty) {
     ASSERT_EQ(Open(), CSoundIn::kCapturing);
     ASSERT_TRUE(m_engine.Begin(30000, false, 25));
