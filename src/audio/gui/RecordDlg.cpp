@@ -55,7 +55,6 @@ CRecordDlg::CRecordDlg(CWaveData& wave, CSoundInput& device, CUiServices& ui, QW
     m_fields.Show();
     m_volume->setRange(0, 100);
     m_volume->setValue(0);
-    ShowProgress();
     SetButtons();
 }
 
