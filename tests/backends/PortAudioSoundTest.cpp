@@ -10,7 +10,7 @@
 #include <thread>
 #include <vector>
 
-#include "support/TempDir.h"
+#include "support/SoundFiles.h"
 
 namespace {
 
@@ -25,30 +25,6 @@ std::vector<std::int16_t> Pattern(std::size_t count, int first) {
         samples[i] = static_cast<std::int16_t>(first + static_cast<int>(i % 1000) * 3);
     return samples;
 }
-
-bool ContainsRun(const std::vector<std::int16_t>& within, const std::vector<std::int16_t>& run) {
-    return std::search(within.begin(), within.end(), run.begin(), run.end()) != within.end();
-}
-
-// A door the device thread waits at until the test opens it; every wait gives up after a
-// while, so a fault fails the test instead of hanging it.
-class CGate {
-  public:
-    void Open() {
-        std::lock_guard lock(m_mutex);
-        m_open = true;
-        m_changed.notify_all();
-    }
-    bool Wait() {
-        std::unique_lock lock(m_mutex);
-        return m_changed.wait_for(lock, 20s, [this] { return m_open; });
-    }
-
-  private:
-    std::mutex m_mutex;
-    std::condition_variable m_changed;
-    bool m_open = false;
-};
 
 // The completions as they arrive on the device's thread.
 template <typename Pointer>
@@ -103,34 +79,6 @@ std::pair<int, std::size_t> ResetWhileHeld(Device& device, CGate& entered, CGate
     resetter.join();
     return {taken, countAtReturn};
 }
-
-// Every test plays into and records from files of its own: the ALSA configuration of the
-// test run reads their names from the environment when the device opens.
-class SoundFileTest : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        ASSERT_NE(std::getenv("ALSA_CONFIG_PATH"), nullptr)
-            << "run through ctest, which points ALSA at the test's sound files";
-        setenv("TONVANE_SOUND_OUT", m_dir.File("out.raw").c_str(), 1);
-        setenv("TONVANE_SOUND_IN", m_dir.File("in.raw").c_str(), 1);
-        m_input.resize(40000);
-        for (std::size_t i = 0; i < m_input.size(); ++i)
-            m_input[i] = static_cast<std::int16_t>(static_cast<int>(i % 32000) - 16000);
-        WriteFileBytes(m_dir.File("in.raw"),
-                       std::string(reinterpret_cast<const char*>(m_input.data()),
-                                   m_input.size() * sizeof(std::int16_t)));
-    }
-
-    std::vector<std::int16_t> Played() const {
-        const std::string bytes = ReadFileBytes(m_dir.File("out.raw"));
-        std::vector<std::int16_t> samples(bytes.size() / 2);
-        std::copy_n(bytes.data(), samples.size() * 2, reinterpret_cast<char*>(samples.data()));
-        return samples;
-    }
-
-    CTempDir m_dir;
-    std::vector<std::int16_t> m_input;  // what the input device delivers, from its start
-};
 
 using OutputLog = CCompletions<const std::int16_t*>;
 using InputLog = CCompletions<std::int16_t*>;

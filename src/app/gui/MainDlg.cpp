@@ -166,12 +166,14 @@ QGroupBox* CMainDlg::BuildWaveformGroup() {
     m_playSelectedCheck = new QCheckBox(QStringLiteral("Play selected portion only"), group);
     grid->addWidget(m_playSelectedCheck, 3, 2, 1, 2);
 
-    m_playButton = MakeButton(group, QStringLiteral("Play Waveform"));
+    m_playButton = AddCommand(group, QStringLiteral("Play Waveform"), Before::kSync,
+                              [this] { return m_waveform.PlayWaveform(); });
     auto* read = AddCommand(group, QStringLiteral("Read Waveform"), Before::kNothing,
                             [this] { return m_waveform.ReadWaveform(); });
     m_writeWaveButton = AddCommand(group, QStringLiteral("Write Waveform"), Before::kNothing,
                                    [this] { return m_waveform.WriteWaveform(); });
-    auto* record = MakeButton(group, QStringLiteral("Record Waveform"));
+    auto* record = AddCommand(group, QStringLiteral("Record Waveform"), Before::kNothing,
+                              [this] { return m_waveform.RecordWaveform(); });
     m_viewWaveButton = AddCommand(group, QStringLiteral("View Waveform"), Before::kSync,
                                   [this] { return m_waveform.ViewWaveform(); });
     m_increaseFreqButton = AddCommand(group, QStringLiteral("Increase Freq."), Before::kNothing,

@@ -1,5 +1,7 @@
 #include "app/gui/WaveformCommands.h"
 
+#include "audio/gui/PlayDlg.h"
+#include "audio/gui/RecordDlg.h"
 #include "platform/UiServices.h"
 #include "synth/gui/StretchDlg.h"
 #include "view/gui/WaveViewDlg.h"
@@ -39,6 +41,23 @@ PanelUpdate CWaveformCommands::ViewWaveform() {
     doc.m_wave.m_selStart = doc.m_params.m_startSample;
     doc.m_wave.m_selEnd = doc.m_params.m_endSample;
     return {.m_show = true, .m_refreshButtons = true};
+}
+
+PanelUpdate CWaveformCommands::PlayWaveform() {
+    const AnalysisParams& params = m_context.m_doc.m_params;
+    const PlayRequest request{
+        {params.m_startSample, params.m_endSample}, params.m_playSelectedOnly, params.m_numSamples};
+    CPlayDlg play(m_context.m_doc.m_wave, request, m_context.m_devices.m_soundOut, m_context.m_ui,
+                  m_context.m_window);
+    play.exec();
+    return {};
+}
+
+PanelUpdate CWaveformCommands::RecordWaveform() {
+    CRecordDlg record(m_context.m_doc.m_wave, m_context.m_devices.m_soundIn, m_context.m_ui,
+                      m_context.m_window);
+    record.exec();
+    return {.m_copyStoreValues = true, .m_show = true, .m_refreshButtons = true};
 }
 
 PanelUpdate CWaveformCommands::IncreaseFreq() {
