@@ -20,8 +20,7 @@ constexpr std::int32_t kMinSmoothSteps = 200;
 
 }  // namespace
 
-bool CTransformData::Allocate(std::int32_t steps, double startFreq, double endFreq,
-                              double interval) {
+void CTransformData::Discard(double startFreq, double endFreq, double interval) {
     m_job.Finish();
     m_values.reset();
     m_smoothed.reset();
@@ -33,6 +32,11 @@ bool CTransformData::Allocate(std::int32_t steps, double startFreq, double endFr
     m_endFreq = endFreq;
     m_interval = interval;
     m_steps = 0;
+}
+
+bool CTransformData::Allocate(std::int32_t steps, double startFreq, double endFreq,
+                              double interval) {
+    Discard(startFreq, endFreq, interval);
     if (steps < 0)
         return false;
     const std::size_t count = static_cast<std::size_t>(steps) + 1;
@@ -58,16 +62,9 @@ bool CTransformData::Replace(std::int32_t steps, double startFreq, double endFre
     if (!newValues || !newSmoothed)
         return false;
     std::copy(values, values + count, newValues.get());
-    m_job.Finish();
+    Discard(startFreq, endFreq, interval);
     m_values = std::move(newValues);
     m_smoothed = std::move(newSmoothed);
-    m_valid = false;
-    m_smoothedValid = false;
-    m_maxValue = 0.0;
-    m_maxSmoothed = 0.0;
-    m_startFreq = startFreq;
-    m_endFreq = endFreq;
-    m_interval = interval;
     m_steps = steps;
     return true;
 }

@@ -43,4 +43,8 @@ class CTransformData {
     // Fills the smoothed copy and its maximum. Refuses (false, nothing changed) without
     // arrays, with fewer than 200 steps, or unless sampleRate and sampleSpan are at least 1.
     bool Smooth(std::int32_t sampleRate, std::int32_t sampleSpan);
+
+  private:
+    // Stops a job still running, frees both arrays and leaves an empty transform on the grid.
+    void Discard(double startFreq, double endFreq, double interval);
 };
