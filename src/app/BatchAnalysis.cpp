@@ -370,14 +370,21 @@ int RunBatch(const BatchSettings& settings, const DecoderFactory& makeDecoder,
 
     const std::size_t count = settings.m_files.size();
     std::vector<RecordingOutput> outputs(count);
-    std::vector<std::string> clashes(count);
+    // Why a recording is not analysed at all: a folder is not a recording, and a recording
+    // whose results would go to an earlier one's files would overwrite them.
+    std::vector<std::string> refusals(count);
     std::map<std::string, std::size_t> writers;
     for (std::size_t i = 0; i < count; ++i) {
         outputs[i] = OutputFor(settings.m_files[i], settings);
+        std::error_code error;
+        if (fs::is_directory(settings.m_files[i], error)) {
+            refusals[i] = "a folder, not a recording.";
+            continue;
+        }
         const auto [at, first] = writers.emplace(SameFileKey(outputs[i].m_partialsPath), i);
         if (!first)
-            clashes[i] = outputs[i].m_partialsPath + " is written for " +
-                         settings.m_files[at->second] + " already.";
+            refusals[i] = outputs[i].m_partialsPath + " is written for " +
+                          settings.m_files[at->second] + " already.";
     }
 
     std::vector<RecordingReport> reports(count);
@@ -390,11 +397,11 @@ int RunBatch(const BatchSettings& settings, const DecoderFactory& makeDecoder,
         const std::unique_ptr<CSoundDecoder> decoder = makeDecoder();
         for (std::size_t i = next.fetch_add(1); i < count; i = next.fetch_add(1)) {
             RecordingReport report;
-            if (clashes[i].empty()) {
+            if (refusals[i].empty()) {
                 report = AnalyseRecording(settings.m_files[i], outputs[i], settings, *decoder);
             } else {
                 report.m_recording = settings.m_files[i];
-                report.m_failure = clashes[i];
+                report.m_failure = refusals[i];
             }
             {
                 const std::lock_guard<std::mutex> lock(mutex);

@@ -104,9 +104,9 @@ using DecoderFactory = std::function<std::unique_ptr<CSoundDecoder>()>;
 // Analyses every file of the settings on up to m_jobs threads, each with its own document
 // and decoder. The reports (a line on m_out for each recording analysed, its message on m_err
 // for each that was not) and the summary rows follow the order of the command line,
-// whichever file is done first. A recording whose results would go to the files of an
-// earlier one is not analysed. Returns the exit status: 0 when every recording was analysed
-// and every file written, 1 otherwise, 2 when the output folder is missing.
+// whichever file is done first. A folder, and a recording whose results would go to the
+// files of an earlier one, are not analysed. Returns the exit status: 0 when every recording was
+// analysed and every file written, 1 otherwise, 2 when the output folder is missing.
 int RunBatch(const BatchSettings& settings, const DecoderFactory& makeDecoder,
              BatchConsole& console);
 

@@ -244,7 +244,7 @@ TEST(BatchRun, OneThreadOrFourGiveTheSameFilesInTheCommandLinesOrder) {
     EXPECT_TRUE(rows[3].starts_with("\"" + dir.File("3, old.wav") + "\","));
 }
 
-TEST(BatchRun, ResultsThatWouldMeetInOneFileAreRefused) {
+TEST(BatchRun, FoldersAndResultsThatWouldMeetInOneFileAreRefused) {
     CTempDir dir;
     for (const char* folder : {"/a", "/b", "/out"})
         std::filesystem::create_directory(dir.Path() + folder);
@@ -254,13 +254,14 @@ TEST(BatchRun, ResultsThatWouldMeetInOneFileAreRefused) {
     WriteFileBytes(b, BellWav(600.0, ClassicBell(), 1.0));
 
     const RunResult together =
-        RunProgram({"-o", dir.File("out"), a, b, dir.File("a/../a/bell.wav")});
+        RunProgram({"-o", dir.File("out"), a, b, dir.File("a/../a/bell.wav"), dir.File("b")});
     EXPECT_EQ(together.status, 1);
     EXPECT_EQ(Lines(together.err),
               (std::vector<std::string>{
                   b + ": " + dir.File("out/bell.par") + " is written for " + a + " already.",
                   dir.File("a/../a/bell.wav") + ": " + dir.File("out/bell.par") +
-                      " is written for " + a + " already."}));
+                      " is written for " + a + " already.",
+                  dir.File("b") + ": a folder, not a recording."}));
     EXPECT_NE(ReadFileBytes(dir.File("out/bell.par")).find("nominal: 500.0"), std::string::npos);
 
     // Beside each recording they are apart; the progress count shows on a terminal only.
