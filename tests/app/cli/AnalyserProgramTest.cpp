@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -58,9 +59,7 @@ TEST(AnalyserProgram, AnalysesEveryRecordingItCanReadAndSaysWhichItCannot) {
         RunProgram({"-j", "2", "--summary", dir.File("ring.csv"), wav, damaged, flac});
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err, damaged + ": Not a valid .wav file!\n");
-    EXPECT_EQ(
-        run.out.substr(0, run.out.find('\n')).rfind(wav + ": nominal 440.000000 Hz A(1) +0", 0), 0u)
-        << run.out;
+    EXPECT_TRUE(run.out.starts_with(wav + ": nominal 440.000000 Hz A(1) +0, ")) << run.out;
     // The same samples, losslessly compressed, give the same partials file beside each.
     const std::string partials = ReadFileBytes(dir.File("wav/bell.par"));
     EXPECT_TRUE(partials.starts_with("Partials\r\nwave file is bell, nominal: 440.000000"));
@@ -68,17 +67,6 @@ TEST(AnalyserProgram, AnalysesEveryRecordingItCanReadAndSaysWhichItCannot) {
     EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\n'), 2);
     const std::string summary = ReadFileBytes(dir.File("ring.csv"));
     EXPECT_EQ(std::count(summary.begin(), summary.end(), '\n'), 3);
-
-    const ProcessResult refused = RunProgram({"--pitch", "442", dir.File("wav/bell.wav")});
-    EXPECT_EQ(refused.status, 2);
-    EXPECT_EQ(refused.err,
-              "tonvane-analyse: --pitch: \"442\" is not 440, 435 or 432.\n"
-              "Try 'tonvane-analyse --help'.\n");
-    EXPECT_TRUE(refused.out.empty());
-
-    const ProcessResult help = RunProgram({"--help"});
-    EXPECT_EQ(help.status, 0);
-    EXPECT_TRUE(help.out.starts_with("Usage: tonvane-analyse [OPTION]... FILE...\n"));
 }
 
 }  // namespace
