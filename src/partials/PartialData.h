@@ -37,6 +37,8 @@ class CPartialData : public NoteNaming {
     // this many times the value just before it, with windows of this many values a side.
     static constexpr double kPeakSensitivity = 1.25;
     static constexpr std::int32_t kPeakHalfWidth = 46;
+    // The fewest intervals a transform needs for the peak search.
+    static constexpr std::int32_t kMinSearchSteps = 200;
 
     // Result codes of ReadPartialsFile and ParsePartials; ReadResultText gives their texts.
     enum ReadResult : std::int16_t {

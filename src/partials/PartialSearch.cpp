@@ -10,7 +10,6 @@ namespace {
 
 // Peaks lower than this share of the transform's largest value are noise.
 constexpr double kPeakFloor = 0.015;
-constexpr std::int32_t kMinSteps = 200;
 // The combination search takes its nominal from the ten lowest partials only.
 constexpr int kNominalRowLimit = 10;
 
@@ -32,7 +31,8 @@ bool CPartialData::FindPartials(const CTransformData& transform, double sensitiv
                                 std::int32_t halfWidth) {
     const std::int32_t n = transform.m_steps;
     const std::int32_t w = halfWidth;
-    if (!transform.m_smoothedValid || !transform.m_smoothed || !transform.m_values || n < kMinSteps)
+    if (!transform.m_smoothedValid || !transform.m_smoothed || !transform.m_values ||
+        n < kMinSearchSteps)
         return false;
     // Both window sums must fit in the n + 1 values.
     if (w < 1 || w > n / 2)

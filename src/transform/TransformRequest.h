@@ -27,6 +27,9 @@ struct TransformRequest : SampleRange {
     bool RecomputeSteps();
 };
 
+// What the user is told when a transform cannot be computed as asked.
+inline constexpr const char* kBadTransformParamsText = "Bad transform parameters!";
+
 // The panel's checks before a transform, against the waveform's own sample count and rate.
 // Returns the number of intervals to allocate, trunc((end - start) / interval), when the
 // request describes a transform that can be computed, or nothing ("Bad transform

@@ -1,8 +1,9 @@
 // The source tree's folders depend one way only:
 //   platform <- wave <- transform <- partials <- {synth, decay, audio} <- view <- app,
-// with the backends beside platform and reached by the program's entry alone. A file may
-// include from its own folder and from the folders before it; gui/ subfolders count as
-// their parent. The device libraries' headers belong to the backends, Qt's to gui/ code.
+// with the backends beside platform and reached by the programs' entries alone: the panel's
+// and the analyser's. A file may include from its own folder and from the folders before it;
+// gui/ subfolders count as their parent. The device libraries' headers belong to the
+// backends, Qt's to gui/ code and to the panel's entry (the analyser has no window).
 
 #include <gtest/gtest.h>
 
@@ -59,7 +60,8 @@ std::vector<std::string> CheckIncludes(const std::string& path, const std::strin
     std::vector<std::string> problems;
     const std::string folder = path.substr(0, path.find('/'));
     const bool guiCode = path.find("/gui/") != std::string::npos;
-    const bool programEntry = path == "app/main.cpp";
+    const bool panelEntry = path == "app/main.cpp";
+    const bool programEntry = panelEntry || path == "app/analyse_main.cpp";
     const auto allowed = Allowed().find(folder);
     if (allowed == Allowed().end()) {
         problems.push_back(path + ": a folder the dependency order does not know");
@@ -78,7 +80,7 @@ std::vector<std::string> CheckIncludes(const std::string& path, const std::strin
             const bool qt = target.starts_with("Q") || target.starts_with("qt");
             if (deviceLibrary && folder != "backends")
                 problems.push_back(where + " (device libraries belong to the backends)");
-            if (qt && !guiCode && !programEntry)
+            if (qt && !guiCode && !panelEntry)
                 problems.push_back(where + " (Qt belongs to gui/ code)");
             continue;
         }
@@ -102,6 +104,9 @@ TEST(DependencyOrder, TheRuleCatchesEveryKindOfWrongInclude) {
                               "#include \"transform/TransformData.h\"\n#include \"Local.h\"\n")
                     .empty());
     EXPECT_TRUE(CheckIncludes("app/main.cpp", "#include \"backends/PortAudioSound.h\"\n").empty());
+    EXPECT_TRUE(CheckIncludes("app/main.cpp", "#include <QApplication>\n").empty());
+    EXPECT_TRUE(
+        CheckIncludes("app/analyse_main.cpp", "#include \"backends/SndfileDecoder.h\"\n").empty());
     EXPECT_TRUE(CheckIncludes("backends/Sndfile.cpp", "  #  include <sndfile.h>\n").empty());
 
     const std::pair<const char*, const char*> wrong[] = {
@@ -109,6 +114,8 @@ TEST(DependencyOrder, TheRuleCatchesEveryKindOfWrongInclude) {
         {"transform/TransformView.cpp", "#include \"partials/PartialData.h\"\n"},
         {"synth/Synthesis.cpp", "#include \"decay/DecayData.h\"\n"},
         {"app/gui/MainDlg.cpp", "#include \"backends/PortAudioSound.h\"\n"},
+        {"app/BatchAnalysis.cpp", "#include \"backends/SndfileDecoder.h\"\n"},
+        {"app/analyse_main.cpp", "#include <QCoreApplication>\n"},
         {"wave/WavFile.cpp", "#include \"backends/SndfileDecoder.h\"\n"},
         {"wave/WavFile.cpp", "#include <sndfile.h>\n"},
         {"audio/SoundOut.cpp", "#include <portaudio.h>\n"},

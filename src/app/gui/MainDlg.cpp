@@ -306,18 +306,18 @@ void CMainDlg::Run(Before before, const std::function<PanelUpdate()>& command) {
 void CMainDlg::OnAnalyseFile() {
     // The waveform stays as it is until a file has been chosen: a cancelled dialog must
     // not lose a recording or a created waveform.
-    m_doc.m_analysing = true;
-    bool loaded = false;
-    Run(Before::kNothing, [&] { return m_waveform.ReadWaveform(&loaded); });
-    if (loaded && m_doc.m_wave.m_state == CWaveData::kFromFile) {
-        const AnalysisParams& params = m_doc.m_params;
-        m_doc.m_transforms.Allocate(params.m_steps, params.m_startFreq, params.m_endFreq,
-                                    params.m_interval);
-        Run(Before::kSync, [this] { return m_transform.DoTransform(); });
-        if (m_doc.m_transforms.m_valid && m_doc.FindAndNamePartials())
-            Run(Before::kSync, [this] { return m_transform.ViewTransform(); });
-    }
-    m_doc.m_analysing = false;
+    m_doc.AnalyseFile({
+        .m_readWaveform =
+            [this] {
+                bool loaded = false;
+                Run(Before::kNothing, [&] { return m_waveform.ReadWaveform(&loaded); });
+                return loaded;
+            },
+        .m_doTransform =
+            [this] { Run(Before::kSync, [this] { return m_transform.DoTransform(); }); },
+        .m_viewTransform =
+            [this] { Run(Before::kSync, [this] { return m_transform.ViewTransform(); }); },
+    });
 }
 
 void CMainDlg::OnFrequencyChanged() {

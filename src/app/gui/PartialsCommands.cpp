@@ -37,9 +37,7 @@ PanelUpdate CPartialsCommands::ReadPartials() {
 }
 
 PanelUpdate CPartialsCommands::WritePartials() {
-    CAnalysisDoc& doc = m_context.m_doc;
-    if (!doc.m_partials.WritePartialsFile(m_context.m_ui, doc.m_params.m_fileTitle))
-        m_context.m_ui.MessageBox("Error writing file!");
+    m_context.m_doc.WritePartials(m_context.m_ui);
     return {};
 }
 

@@ -11,19 +11,14 @@
 PanelUpdate CWaveformCommands::ReadWaveform(bool* loaded) {
     CAnalysisDoc& doc = m_context.m_doc;
     WaveFormatCopy formatCopy;
-    const auto result =
-        ReadWaveFile(doc.m_wave, m_context.m_ui, m_context.m_devices.m_decoder, formatCopy);
+    const bool read = doc.ReadWaveform(m_context.m_ui, m_context.m_devices.m_decoder, formatCopy);
     if (loaded != nullptr)
-        *loaded = result == CWaveData::kReadOk;
-    if (result != CWaveData::kReadOk) {
-        m_context.m_ui.MessageBox(CWaveData::WaveResultText(result));
-        return {.m_show = true, .m_refreshButtons = true};
-    }
-    if (!doc.m_analysing) {
+        *loaded = read;
+    if (read && !doc.m_analysing) {
         CWaveDetailsDlg details(formatCopy, m_context.m_window);
         details.exec();
     }
-    return {.m_copyStoreValues = true, .m_show = true, .m_refreshButtons = true};
+    return {.m_show = true, .m_refreshButtons = true};
 }
 
 PanelUpdate CWaveformCommands::WriteWaveform() {

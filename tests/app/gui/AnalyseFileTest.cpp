@@ -2,6 +2,7 @@
 #include <cmath>
 
 #include "app/gui/MainDlg.h"
+#include "support/BellSound.h"
 #include "support/ScriptedDevices.h"
 #include "support/ScriptedUiServices.h"
 #include "support/TempDir.h"
@@ -9,46 +10,13 @@
 #include "support/gui/DialogTestTools.h"
 #include "support/gui/ModalAnswer.h"
 
-namespace {
-
-struct Partial {
-    double ratio;  // to the nominal
-    double amplitude;
-    double decaySeconds;
-    const char* name;
-};
-
-// A struck bell, roughly: decaying partials at the classic ratios to a nominal, after half a
-// second of near-silence so the onset search has something to find.
-std::string BellWav(double nominal, const std::vector<Partial>& partials) {
-    const int rate = 44100;
-    const int silence = rate / 2;
-    std::vector<std::int16_t> samples(silence + 2 * rate, 0);
-    for (int i = 0; i < 2 * rate; ++i) {
-        const double t = double(i) / rate;
-        double s = 0;
-        for (const auto& p : partials)
-            s += p.amplitude * std::exp(-t / p.decaySeconds) *
-                 std::sin(2 * M_PI * p.ratio * nominal * t);
-        samples[silence + i] = static_cast<std::int16_t>(std::lround(s));
-    }
-    return CWavBuilder::Pcm(1, rate, 16, CWavBuilder::Samples16(samples));
-}
-
-}  // namespace
-
 class AnalyseFileTest : public QObject {
     Q_OBJECT
 
   private slots:
     void aBellRecordingEndsWithNamedPartialsAndItsNominal() {
         const double nominal = 500.0;
-        const std::vector<Partial> bell = {
-            {0.25, 2500, 2.0, "hum"},      {0.5, 2000, 1.5, "prime"},
-            {0.6, 3000, 1.2, "tierce"},    {0.75, 1200, 1.0, "quint"},
-            {1.0, 5000, 1.0, "nominal"},   {1.5, 1500, 0.6, "superquint"},
-            {2.0, 1500, 0.4, "oct. nom."},
-        };
+        const std::vector<BellPartial> bell = ClassicBell();
         CTempDir dir;
         const std::string path = dir.File("treble.wav");
         WriteFileBytes(path, BellWav(nominal, bell));
