@@ -124,22 +124,66 @@ inline void StoreLanes(double* to, Lanes lanes) {
     std::memcpy(to, &lanes, sizeof lanes);
 }
 
+// The butterflies of one block at offsets first .. first + count - 1, with their twiddles.
+inline void Butterflies(double* data, std::int32_t half, std::int64_t first, std::int32_t count,
+                        const Twiddle* twiddles) {
+    double* a = data + 2 * first;
+    double* z = a + 2 * static_cast<std::int64_t>(half);
+    for (std::int32_t m = 0; m < count; ++m, a += 2, z += 2) {
+        const Lanes zm = LoadLanes(z);
+        const Lanes swapped = {zm[1], zm[0]};
+        const Lanes t = twiddles[m].m_re * zm + twiddles[m].m_im * swapped;
+        const Lanes am = LoadLanes(a);
+        StoreLanes(z, am - t);
+        StoreLanes(a, am + t);
+    }
+}
+
+// The offsets of the butterflies in every block of a stage whose results reach the bins
+// firstBin .. firstBin + binCount - 1: the later stages only combine points whose positions
+// agree modulo half, so bin k needs offset k mod half, a cyclic run of offsets that is the
+// same in every block. As one or two runs [begin, end).
+struct NeededOffsets {
+    std::int32_t m_runs = 0;
+    std::int32_t m_begin[2] = {};
+    std::int32_t m_end[2] = {};
+};
+
+NeededOffsets OffsetsFor(std::int32_t half, std::int64_t firstBin, std::int64_t binCount) {
+    NeededOffsets needed;
+    if (binCount >= half) {
+        needed = {1, {0}, {half}};
+    } else {
+        const auto begin = static_cast<std::int32_t>(firstBin % half);
+        const auto end = begin + static_cast<std::int32_t>(binCount);
+        if (end <= half)
+            needed = {1, {begin}, {end}};
+        else
+            needed = {2, {begin, 0}, {half, end - half}};
+    }
+    return needed;
+}
+
 // One decimation-in-time stage: butterflies of span 2 * half with the twiddles
 // exp(+i * 2 pi m / span), m = 0 .. half - 1, from the trigonometric recurrence (two sines
 // per stage). The recurrence runs once per stage, kTwiddleRun twiddles at a time; each run is
 // applied to every block of the buffer before the next is worked out, so every block sees
-// the very values of the recurrence and the buffer is swept once per stage.
-void FftStage(double* data, std::int32_t n, std::int32_t half) {
+// the very values of the recurrence and the buffer is swept once per stage. Only the
+// butterflies that lead to a requested bin are done, each exactly as in the whole transform.
+void FftStage(double* data, std::int32_t n, std::int32_t half, std::int64_t firstBin,
+              std::int64_t binCount) {
     const std::int32_t span = 2 * half;
     const double theta = kTwoPi / span;
     const double sinHalf = std::sin(0.5 * theta);
     const double wpr = -2.0 * sinHalf * sinHalf;
     const double wpi = std::sin(theta);
+    const NeededOffsets needed = OffsetsFor(half, firstBin, binCount);
+    const std::int32_t last = *std::max_element(needed.m_end, needed.m_end + needed.m_runs);
 
     Twiddle twiddles[kTwiddleRun];
     double wr = 1.0;
     double wi = 0.0;
-    for (std::int32_t first = 0; first < half; first += kTwiddleRun) {
+    for (std::int32_t first = 0; first < last; first += kTwiddleRun) {
         const std::int32_t count = std::min(kTwiddleRun, half - first);
         for (std::int32_t m = 0; m < count; ++m) {
             twiddles[m] = {Lanes{wr, wr}, Lanes{-wi, wi}};
@@ -147,17 +191,11 @@ void FftStage(double* data, std::int32_t n, std::int32_t half) {
             wr = wr * wpr - wi * wpi + wr;
             wi = wi * wpr + previous * wpi + wi;
         }
-        for (std::int64_t block = 0; block < n; block += span) {
-            double* a = data + 2 * (block + first);
-            double* z = a + 2 * static_cast<std::int64_t>(half);
-            for (std::int32_t m = 0; m < count; ++m, a += 2, z += 2) {
-                const Lanes zm = LoadLanes(z);
-                const Lanes swapped = {zm[1], zm[0]};
-                const Lanes t = twiddles[m].m_re * zm + twiddles[m].m_im * swapped;
-                const Lanes am = LoadLanes(a);
-                StoreLanes(z, am - t);
-                StoreLanes(a, am + t);
-            }
+        for (std::int32_t run = 0; run < needed.m_runs; ++run) {
+            const std::int32_t begin = std::max(first, needed.m_begin[run]);
+            const std::int32_t end = std::min(first + count, needed.m_end[run]);
+            for (std::int64_t block = 0; begin < end && block < n; block += span)
+                Butterflies(data, half, block + begin, end - begin, twiddles + (begin - first));
         }
     }
 }
@@ -321,17 +359,18 @@ void CTransformJob::TransformWorker(CTransformJob& job, WorkerFlags& flags) {
     const std::int32_t f = job.m_fftSize;
     FillWindowed(job, buffer);
 
+    const auto firstBin = static_cast<std::int64_t>(job.m_jobStartFreq / job.m_jobInterval);
+    const std::int64_t binCount = static_cast<std::int64_t>(job.m_jobSteps) + 1;
     BitReverse(buffer, job.m_fftStages);
     for (std::int32_t half = 1; half < f; half *= 2) {
         if (flags.CancelRequested())
             break;
-        FftStage(buffer, f, half);
+        FftStage(buffer, f, half, firstBin, binCount);
         flags.m_progress.fetch_add(1, std::memory_order_relaxed);
     }
 
     // Scaled so that a steady sine of peak amplitude A on a bin reads A / 128.
     const double scale = 1.0 / (job.m_points * job.m_windowAlpha * 64.0);
-    const auto firstBin = static_cast<std::int64_t>(job.m_jobStartFreq / job.m_jobInterval);
     for (std::int32_t j = 0; j <= job.m_jobSteps; ++j) {
         const double* bin = buffer + 2 * (firstBin + j);
         job.m_output[j] = scale * std::sqrt(bin[0] * bin[0] + bin[1] * bin[1]);
