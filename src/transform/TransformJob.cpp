@@ -1,5 +1,8 @@
 #include "transform/TransformJob.h"
 
+#include <sys/mman.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -230,7 +233,21 @@ std::optional<FftGeometry> ComputeFftGeometry(std::int32_t sampleRate, double in
 }
 
 std::unique_ptr<double[]> CTransformJob::AllocateBuffer(std::size_t doubles) {
-    return std::unique_ptr<double[]>(new (std::nothrow) double[doubles]);
+    std::unique_ptr<double[]> buffer(new (std::nothrow) double[doubles]);
+#ifdef MADV_HUGEPAGE
+    // Every stage sweeps the whole buffer: in pages of 2 MB it takes far fewer address
+    // translations, and on first touch far fewer page faults. Only a hint to the system.
+    constexpr std::size_t kHugePage = std::size_t{2} << 20;
+    const long pageSize = sysconf(_SC_PAGESIZE);
+    if (buffer && pageSize > 0 && doubles * sizeof(double) >= 2 * kHugePage) {
+        const auto page = static_cast<std::uintptr_t>(pageSize);
+        const auto begin =
+            (reinterpret_cast<std::uintptr_t>(buffer.get()) + page - 1) & ~(page - 1);
+        const auto end = reinterpret_cast<std::uintptr_t>(buffer.get() + doubles) & ~(page - 1);
+        madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
+    }
+#endif
+    return buffer;
 }
 
 bool CTransformJob::Fail(Failure failure) {
