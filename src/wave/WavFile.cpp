@@ -36,10 +36,6 @@ void PutId(std::vector<unsigned char>& out, const char* id) {
     out.insert(out.end(), id, id + 4);
 }
 
-// Sound data is read in blocks of this many bytes: a whole number of frames of every PCM
-// layout the store takes.
-constexpr std::uint32_t kReadBlockBytes = 1u << 16;
-
 // Moves the first `used` items of buffer into a new one of `capacity` items; false, with
 // buffer as it was, when memory is lacking.
 template <class T>
@@ -122,7 +118,8 @@ CWaveData::ReadResult ReadPcm(CWaveData& wave, std::FILE* file) {
 
     std::unique_ptr<unsigned char[]> block(
         new (std::nothrow) unsigned char[std::min(kReadBlockBytes, dataBytes)]);
-    std::int64_t capacity = left >= 0 ? frames : std::min<std::int64_t>(frames, kReadBlockBytes);
+    std::int64_t capacity =
+        left >= 0 ? frames : std::min<std::int64_t>(frames, kReadBlockBytes / frameBytes);
     std::unique_ptr<std::int16_t[]> samples(capacity > 0 ? new (std::nothrow) std::int16_t[capacity]
                                                          : nullptr);
     if (!block || (capacity > 0 && !samples))

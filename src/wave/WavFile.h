@@ -48,6 +48,10 @@ CWaveData::ReadResult DecodeSamples(CWaveData& wave, CSoundDecoder& decoder, std
 
 // The most sound data the store takes in one read: what its byte count holds.
 inline constexpr std::uint32_t kMaxSoundDataBytes = 0xFFFFFFFFu;
+// PCM sound data is read and folded in blocks of this many bytes: a whole number of frames of
+// every layout the store takes, and few reads for a long file. A stream of unknown length
+// gets room for one block to begin with.
+inline constexpr std::uint32_t kReadBlockBytes = 1u << 20;
 
 // Bytes from the current position to the end of the file; -1 when it cannot be told.
 long long BytesLeft(std::FILE* file);

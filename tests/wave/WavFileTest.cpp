@@ -129,16 +129,17 @@ TEST_F(WaveReadTest, SixteenBitStereoAveragesTowardZero) {
 }
 
 TEST_F(WaveReadTest, LongDataIsFoldedAcrossItsReadBlocks) {
-    // Far more than one read block, with a partial frame at the end.
-    const SoundBytes sound = RandomSound(1000003);
+    // Several read blocks, with a partial frame at the end.
+    const std::size_t size = 2 * kReadBlockBytes + 1003;
+    const SoundBytes sound = RandomSound(size);
     ASSERT_EQ(Read(CWavBuilder::Pcm(2, 44100, 16, sound.bytes)), 0);
     EXPECT_EQ(Samples(), sound.stereo16);
     ASSERT_EQ(Read(CWavBuilder::Pcm(1, 44100, 16, sound.bytes)), 0);
     EXPECT_EQ(Samples(), sound.mono16);
     ASSERT_EQ(Read(CWavBuilder::Pcm(1, 8000, 8, sound.bytes)), 0);
-    ASSERT_EQ(m_wave.m_sampleCount, 1000003);
-    EXPECT_EQ(m_wave.m_samples[1000002],
-              (static_cast<unsigned char>(sound.bytes[1000002]) - 128) * 256);
+    ASSERT_EQ(m_wave.m_sampleCount, static_cast<std::int32_t>(size));
+    EXPECT_EQ(m_wave.m_samples[size - 1],
+              (static_cast<unsigned char>(sound.bytes[size - 1]) - 128) * 256);
 
     // The byte rate gives the sample count, never more than the frames the data holds; all
     // the data must be there before the layout is judged.
@@ -149,7 +150,7 @@ TEST_F(WaveReadTest, LongDataIsFoldedAcrossItsReadBlocks) {
             CWavBuilder().Chunk("fmt ", fmt).Chunk("data", sound.bytes).Bytes());
     };
     ASSERT_EQ(Read(withByteRate(32000)), 0);
-    EXPECT_EQ(Samples(), std::vector<int>(sound.mono16.begin(), sound.mono16.begin() + 250000));
+    EXPECT_EQ(Samples(), std::vector<int>(sound.mono16.begin(), sound.mono16.begin() + size / 4));
     ASSERT_EQ(Read(withByteRate(8000)), 0);
     EXPECT_EQ(Samples(), sound.mono16);
     const std::string cutShort =
@@ -164,7 +165,9 @@ TEST_F(WaveReadTest, LongDataIsFoldedAcrossItsReadBlocks) {
 }
 
 TEST_F(WaveReadTest, AStreamGetsRoomOnlyForWhatItDelivers) {
-    const SoundBytes sound = RandomSound(600000);
+    // Three read blocks: the room for the samples and for the data grows twice.
+    const std::uint32_t size = 3 * kReadBlockBytes;
+    const SoundBytes sound = RandomSound(size);
     const auto decode = [this](const std::string& bytes, std::uint32_t dataBytes, int bits) {
         m_wave.m_format = WaveFormat();
         m_wave.m_format.m_formatTag = kWaveFormatPcm;
@@ -178,21 +181,22 @@ TEST_F(WaveReadTest, AStreamGetsRoomOnlyForWhatItDelivers) {
         CNoSoundDecoder decoder;
         return DecodeSamples(m_wave, decoder, stream.File());
     };
-    ASSERT_EQ(decode(sound.bytes, 600000, 16), 0);
+    ASSERT_EQ(decode(sound.bytes, size, 16), 0);
     EXPECT_EQ(Samples(), sound.stereo16);
     EXPECT_EQ(m_wave.m_format.m_channels, 1);
     // Claims of up to 4 GB that the stream does not keep.
     m_wave.m_sampleCount = 0;
     EXPECT_EQ(decode(sound.bytes, 0xFFFFFFF0u, 16), 3);
-    EXPECT_EQ(decode(sound.bytes, 600001, 16), 3);
+    EXPECT_EQ(decode(sound.bytes, size + 1, 16), 3);
     EXPECT_EQ(decode(sound.bytes, 0xFFFFFFF0u, 24), 3);
-    EXPECT_EQ(decode(sound.bytes, 600000, 24), 6);
-    EXPECT_EQ(m_wave.m_sampleCount, 150000);  // the failures left the store alone
+    EXPECT_EQ(decode(sound.bytes, size, 24), 6);
+    EXPECT_EQ(m_wave.m_sampleCount,
+              static_cast<std::int32_t>(size / 4));  // the failures left the store alone
 
     CPipeStream whole(sound.bytes);
-    const auto data = ReadSoundData(whole.File(), 600000);
+    const auto data = ReadSoundData(whole.File(), size);
     ASSERT_NE(data, nullptr);
-    EXPECT_EQ(std::string(data.get(), data.get() + 600000), sound.bytes);
+    EXPECT_EQ(std::string(data.get(), data.get() + size), sound.bytes);
     CPipeStream shorter(sound.bytes);
     EXPECT_EQ(ReadSoundData(shorter.File(), 0xFFFFFFF0u), nullptr);
 }
