@@ -49,10 +49,13 @@ struct Grid {
     int runs;
 };
 
+// Tonvane's and numpy's runs of a grid alternate in rounds, so both see the same state of the
+// machine; Grid::runs are each side's runs in all rounds.
+constexpr int kRounds = 5;
 const Grid kGrids[] = {
-    {"0-5000 Hz at 0.5 Hz (2^17 points), 5 s selection", 0.0, 5000.0, 0.5, 5, 31},
-    {"0-22050 Hz at 0.25 Hz (2^18), 5 s", 0.0, 22050.0, 0.25, 5, 31},
-    {"100001 steps at 0.125 Hz (2^19), 10 s", 0.0, 12500.125, 0.125, 10, 21},
+    {"0-5000 Hz at 0.5 Hz (2^17 points), 5 s selection", 0.0, 5000.0, 0.5, 5, 30},
+    {"0-22050 Hz at 0.25 Hz (2^18), 5 s", 0.0, 22050.0, 0.25, 5, 30},
+    {"100001 steps at 0.125 Hz (2^19), 10 s", 0.0, 12500.125, 0.125, 10, 20},
     {"100001 steps at 0.05 Hz (2^20), 30 s", 0.0, 5000.05, 0.05, 30, 15},
     {"largest accepted FFT (2^24), 400 s", 1000.0, 1001.0, kRate / double(1 << 24), 400, 5},
 };
@@ -85,8 +88,9 @@ std::vector<std::int16_t> Recording(std::int32_t seconds) {
     return samples;
 }
 
+// Tonvane's or numpy's runs of one grid: each run's time and the maxima of the last.
 struct TransformTiming {
-    double ms = 0.0;
+    std::vector<double> ms;
     double maxValue = 0.0;
     double maxSmoothed = 0.0;
 };
@@ -103,16 +107,15 @@ TransformRequest Request(const Grid& g) {
     return p;
 }
 
-std::optional<TransformTiming> TimeTransform(const Grid& g,
-                                             const std::vector<std::int16_t>& samples) {
+bool TimeTransform(const Grid& g, const std::vector<std::int16_t>& samples, int runs,
+                   TransformTiming& timing) {
     TransformRequest p = Request(g);
     const auto steps = CheckTransformParams(p, static_cast<std::int32_t>(samples.size()), kRate);
     if (!steps)
-        return std::nullopt;
+        return false;
     p.m_steps = *steps;
-    std::vector<double> times;
     CTransformData data;
-    for (int r = 0; r < g.runs; ++r) {
+    for (int r = 0; r < runs; ++r) {
         data.Allocate(p.m_steps, p.m_startFreq, p.m_endFreq, p.m_interval);
         // The caller sleeps until the done notification, as the progress dialog does: a
         // caller that spins takes its share of the processor from the worker.
@@ -120,14 +123,16 @@ std::optional<TransformTiming> TimeTransform(const Grid& g,
         data.m_job.SetInput(p, samples.data(), static_cast<std::int32_t>(samples.size()));
         const auto t0 = Clock::now();
         if (!data.m_job.Start([&done] { done.set_value(); }))
-            return std::nullopt;
+            return false;
         done.get_future().wait();
         data.m_job.Finish();
-        times.push_back(std::chrono::duration<double, std::milli>(Clock::now() - t0).count());
+        timing.ms.push_back(std::chrono::duration<double, std::milli>(Clock::now() - t0).count());
         if (data.m_job.Failed() || !data.m_valid)
-            return std::nullopt;
+            return false;
     }
-    return TransformTiming{Median(times), data.m_maxValue, data.m_maxSmoothed};
+    timing.maxValue = data.m_maxValue;
+    timing.maxSmoothed = data.m_maxSmoothed;
+    return true;
 }
 
 bool HasNumpy() {
@@ -135,39 +140,25 @@ bool HasNumpy() {
     return std::system(probe.c_str()) == 0;
 }
 
-// The numpy column, one line per grid, or nothing when numpy cannot be run.
-std::vector<std::optional<TransformTiming>> TimeNumpy(const std::vector<std::int16_t>& samples) {
-    std::vector<std::optional<TransformTiming>> column(std::size(kGrids));
-    if (!HasNumpy())
-        return column;
-    std::FILE* raw = std::fopen(kSamplesPath, "wb");
-    if (!raw)
-        return column;
-    std::fwrite(samples.data(), sizeof(std::int16_t), samples.size(), raw);
-    std::fclose(raw);
-
-    const std::string commands = "/tmp/tonvane-bench-grids.txt";
-    std::FILE* list = std::fopen(commands.c_str(), "w");
-    for (const Grid& g : kGrids) {
-        const TransformRequest p = Request(g);
-        std::fprintf(list, "%.17g %.17g %.17g %d %d %d %d\n", g.start, g.end, g.interval,
-                     p.m_startSample, p.m_endSample, p.m_steps, g.runs);
+// Runs the numpy computation of one grid on the samples of kSamplesPath.
+bool TimeNumpy(const Grid& g, int runs, TransformTiming& timing) {
+    const TransformRequest p = Request(g);
+    char grid[256];
+    std::snprintf(grid, sizeof grid, "%.17g %.17g %.17g %d %d %d %d", g.start, g.end, g.interval,
+                  p.m_startSample, p.m_endSample, p.m_steps, runs);
+    const std::string command = std::string("echo ") + grid + " | " + kPython +
+                                " " TONVANE_BENCH_DIR "/NumpyTransform.py " + kSamplesPath + " " +
+                                std::to_string(kRate);
+    std::FILE* answer = popen(command.c_str(), "r");
+    if (answer == nullptr)
+        return false;
+    bool complete = std::fscanf(answer, "%lf %lf", &timing.maxValue, &timing.maxSmoothed) == 2;
+    for (int r = 0; complete && r < runs; ++r) {
+        double ms = 0.0;
+        complete = std::fscanf(answer, "%lf", &ms) == 1;
+        timing.ms.push_back(ms);
     }
-    std::fclose(list);
-    const std::string command = std::string(kPython) + " " TONVANE_BENCH_DIR "/NumpyTransform.py " +
-                                kSamplesPath + " " + std::to_string(kRate) + " < " + commands;
-    if (std::FILE* answers = popen(command.c_str(), "r")) {
-        for (auto& cell : column) {
-            TransformTiming t;
-            if (std::fscanf(answers, "%lf %lf %lf", &t.ms, &t.maxValue, &t.maxSmoothed) != 3)
-                break;
-            cell = t;
-        }
-        pclose(answers);
-    }
-    std::remove(commands.c_str());
-    std::remove(kSamplesPath);
-    return column;
+    return pclose(answer) == 0 && complete;
 }
 
 void Put32(std::FILE* f, unsigned v) {
@@ -291,13 +282,33 @@ int main(int argc, char** argv) {
     if (argc == 3 && std::strcmp(argv[1], "--read-sndfile") == 0)
         return ReadWithSndfile(argv[2]);
 
-    std::vector<std::optional<TransformTiming>> tonvane;
-    std::vector<std::optional<TransformTiming>> numpy;
+    std::vector<std::optional<TransformTiming>> tonvane(std::size(kGrids));
+    std::vector<std::optional<TransformTiming>> numpy(std::size(kGrids));
     {
         const auto samples = Recording(400);
-        for (const Grid& g : kGrids)
-            tonvane.push_back(TimeTransform(g, samples));
-        numpy = TimeNumpy(samples);
+        bool numpyRuns = HasNumpy();
+        if (numpyRuns) {
+            std::FILE* raw = std::fopen(kSamplesPath, "wb");
+            numpyRuns = raw != nullptr && std::fwrite(samples.data(), sizeof(std::int16_t),
+                                                      samples.size(), raw) == samples.size();
+            numpyRuns = raw != nullptr && std::fclose(raw) == 0 && numpyRuns;
+        }
+        for (std::size_t i = 0; i < std::size(kGrids); ++i) {
+            TransformTiming mine;
+            TransformTiming theirs;
+            bool mineOk = true;
+            bool theirsOk = numpyRuns;
+            for (int round = 0; round < kRounds; ++round) {
+                const int runs = kGrids[i].runs / kRounds;
+                mineOk = mineOk && TimeTransform(kGrids[i], samples, runs, mine);
+                theirsOk = theirsOk && TimeNumpy(kGrids[i], runs, theirs);
+            }
+            if (mineOk)
+                tonvane[i] = mine;
+            if (theirsOk)
+                numpy[i] = theirs;
+        }
+        std::remove(kSamplesPath);
     }
 
     std::optional<ProcessTiming> readTonvane;
@@ -324,8 +335,8 @@ int main(int argc, char** argv) {
     std::printf("|---|---|---|\n");
     double worst = 0.0;
     for (std::size_t i = 0; i < std::size(kGrids); ++i) {
-        const std::string mine = tonvane[i] ? Ms(tonvane[i]->ms) : "failed";
-        const std::string theirs = numpy[i] ? Ms(numpy[i]->ms) : "-";
+        const std::string mine = tonvane[i] ? Ms(Median(tonvane[i]->ms)) : "failed";
+        const std::string theirs = numpy[i] ? Ms(Median(numpy[i]->ms)) : "-";
         std::printf("| %s | %s | %s |\n", kGrids[i].workload, mine.c_str(), theirs.c_str());
         if (tonvane[i] && numpy[i]) {
             for (auto [x, y] : {std::pair{tonvane[i]->maxValue, numpy[i]->maxValue},
