@@ -83,16 +83,30 @@ bool CTransformData::Smooth(std::int32_t sampleRate, std::int32_t sampleSpan) {
     if (!m_values || !m_smoothed || m_steps < kMinSmoothSteps || sampleRate < 1 || sampleSpan < 1) {
         return false;
     }
+    // Each smoothed value sums its terms in the order of r, from the first kernel entry that
+    // falls on a value to the last. The terms are added one kernel entry at a time over a
+    // block of neighbouring values, so the inner loop runs over contiguous data and each sum
+    // still takes its terms in that order.
+    constexpr std::int64_t kBlock = 2048;
+    const std::int64_t count = static_cast<std::int64_t>(m_steps) + 1;
+    double* smoothed = m_smoothed.get();
+    const double* values = m_values.get();
     m_maxSmoothed = 0.0;
-    for (std::int32_t q = 0; q <= m_steps; ++q) {
-        const std::int32_t first = q < kHalfKernel ? -q : -kHalfKernel;
-        const std::int32_t last = m_steps - q < kHalfKernel ? m_steps - q : kHalfKernel;
-        double sum = 0.0;
-        for (std::int32_t r = first; r <= last; ++r)
-            sum += m_values[q + r] * kKernel[r < 0 ? -r : r];
-        m_smoothed[q] = sum;
-        if (sum > m_maxSmoothed)
-            m_maxSmoothed = sum;
+    for (std::int64_t begin = 0; begin < count; begin += kBlock) {
+        const std::int64_t end = std::min(begin + kBlock, count);
+        std::fill(smoothed + begin, smoothed + end, 0.0);
+        for (std::int32_t r = -kHalfKernel; r <= kHalfKernel; ++r) {
+            // The values q of the block with 0 <= q + r <= m_steps.
+            const std::int64_t from = std::max<std::int64_t>(begin, -r);
+            const std::int64_t to = std::min(end, count - r);
+            const double k = kKernel[r < 0 ? -r : r];
+            for (std::int64_t q = from; q < to; ++q)
+                smoothed[q] += values[q + r] * k;
+        }
+        for (std::int64_t q = begin; q < end; ++q) {
+            if (smoothed[q] > m_maxSmoothed)
+                m_maxSmoothed = smoothed[q];
+        }
     }
     return true;
 }

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -35,6 +36,122 @@ void PutId(std::vector<unsigned char>& out, const char* id) {
     out.insert(out.end(), id, id + 4);
 }
 
+// Moves the first `used` items of buffer into a new one of `capacity` items; false, with
+// buffer as it was, when memory is lacking.
+template <class T>
+bool Grow(std::unique_ptr<T[]>& buffer, std::int64_t used, std::int64_t capacity) {
+    std::unique_ptr<T[]> grown(new (std::nothrow) T[capacity]);
+    if (!grown)
+        return false;
+    std::copy(buffer.get(), buffer.get() + used, grown.get());
+    buffer = std::move(grown);
+    return true;
+}
+
+bool IsFoldable(unsigned channels, unsigned bits) {
+    return (channels == 1 || channels == 2) && (bits == 8 || bits == 16);
+}
+
+// Frames of the first `frames` a fold can take from byteCount bytes of data.
+std::int64_t FramesToFold(std::uint64_t byteCount, unsigned channels, unsigned bits,
+                          std::int64_t frames) {
+    const std::uint64_t frameBytes = channels * (bits / 8);
+    const auto present = static_cast<std::int64_t>(
+        std::min<std::uint64_t>(byteCount / frameBytes, std::numeric_limits<std::int32_t>::max()));
+    return std::clamp<std::int64_t>(frames, 0, present);
+}
+
+// Stores `frames` interleaved frames of a foldable layout as 16-bit mono: 8-bit values are
+// centred on 128, two channels are averaged toward zero.
+void FoldFrames(const unsigned char* u, std::int64_t frames, unsigned channels, unsigned bits,
+                std::int16_t* out) {
+    // The i-th little-endian 16-bit value; on a little-endian machine a plain load, which
+    // lets the loops below vectorise.
+    const auto s = [u](std::int64_t i) {
+        if constexpr (std::endian::native == std::endian::little) {
+            std::int16_t value;
+            std::memcpy(&value, u + 2 * i, sizeof value);
+            return value;
+        } else {
+            return static_cast<std::int16_t>(u[2 * i] | (u[2 * i + 1] << 8));
+        }
+    };
+    if (channels == 1 && bits == 8) {
+        for (std::int64_t i = 0; i < frames; ++i)
+            out[i] = static_cast<std::int16_t>((u[i] - 128) * 256);
+    } else if (channels == 2 && bits == 8) {
+        for (std::int64_t i = 0; i < frames; ++i)
+            out[i] = static_cast<std::int16_t>((u[2 * i] + u[2 * i + 1] - 256) * 128);
+    } else if (channels == 1) {
+        for (std::int64_t i = 0; i < frames; ++i)
+            out[i] = s(i);
+    } else {
+        for (std::int64_t i = 0; i < frames; ++i)
+            out[i] = static_cast<std::int16_t>((s(2 * i) + s(2 * i + 1)) / 2);  // toward zero
+    }
+}
+
+void SetMono16(WaveFormat& format) {
+    format.m_channels = 1;
+    format.m_avgBytesPerSec = 2 * format.m_samplesPerSec;
+    format.m_blockAlign = 2;
+    format.m_bitsPerSample = 16;
+}
+
+// Reads the m_dataBytes of PCM data at the file's position in blocks, folding each to mono
+// as it arrives, so the data is never held whole. The sample count is limited to the whole
+// frames the data holds; all the data must be readable (kNoData), and only then does a
+// layout the store cannot take give kFormatNotSupported. The store changes only on
+// success. A file that has shown it holds the data gets room for its samples at once; a
+// stream of unknown length gets room only for what it has delivered.
+CWaveData::ReadResult ReadPcm(CWaveData& wave, std::FILE* file) {
+    const std::uint32_t dataBytes = wave.m_dataBytes;
+    const long long left = BytesLeft(file);
+    if (left >= 0 && left < static_cast<long long>(dataBytes))
+        return CWaveData::kNoData;
+    const unsigned channels = wave.m_format.m_channels;
+    const unsigned bits = wave.m_format.m_bitsPerSample;
+    const bool foldable = IsFoldable(channels, bits);
+    const std::uint32_t frameBytes = foldable ? channels * (bits / 8) : 1;
+    const std::int64_t frames =
+        foldable ? FramesToFold(dataBytes, channels, bits, wave.m_sampleCount) : 0;
+
+    std::unique_ptr<unsigned char[]> block(
+        new (std::nothrow) unsigned char[std::min(kReadBlockBytes, dataBytes)]);
+    std::int64_t capacity =
+        left >= 0 ? frames : std::min<std::int64_t>(frames, kReadBlockBytes / frameBytes);
+    std::unique_ptr<std::int16_t[]> samples(capacity > 0 ? new (std::nothrow) std::int16_t[capacity]
+                                                         : nullptr);
+    if (!block || (capacity > 0 && !samples))
+        return CWaveData::kNoData;
+
+    std::int64_t stored = 0;
+    for (std::uint32_t done = 0; done < dataBytes;) {
+        const std::uint32_t want = std::min(kReadBlockBytes, dataBytes - done);
+        if (std::fread(block.get(), 1, want, file) != want)
+            return CWaveData::kNoData;
+        done += want;
+        const std::int64_t take = std::min<std::int64_t>(want / frameBytes, frames - stored);
+        if (take <= 0)
+            continue;
+        if (stored + take > capacity) {
+            // Only a stream gets here: it has shown another block, so hold twice as much.
+            capacity = std::min(frames, std::max(2 * capacity, stored + take));
+            if (!Grow(samples, stored, capacity))
+                return CWaveData::kNoData;
+        }
+        FoldFrames(block.get(), take, channels, bits, samples.get() + stored);
+        stored += take;
+    }
+    if (!foldable)
+        return CWaveData::kFormatNotSupported;
+
+    wave.m_samples = std::move(samples);
+    wave.m_sampleCount = static_cast<std::int32_t>(frames);
+    SetMono16(wave.m_format);
+    return CWaveData::kReadOk;
+}
+
 }  // namespace
 
 long long BytesLeft(std::FILE* file) {
@@ -47,13 +164,27 @@ long long BytesLeft(std::FILE* file) {
 
 std::unique_ptr<unsigned char[]> ReadSoundData(std::FILE* file, std::uint32_t count) {
     // Never believe an announced size before the file has shown it holds that many bytes:
-    // a damaged header could otherwise make us allocate gigabytes for a tiny file.
+    // a damaged header could otherwise make us allocate gigabytes for a tiny file. A stream
+    // cannot show its length, so it gets room only for what it has delivered.
     const long long left = BytesLeft(file);
     if (left >= 0 && left < static_cast<long long>(count))
         return nullptr;
-    std::unique_ptr<unsigned char[]> data(new (std::nothrow) unsigned char[count]);
-    if (!data || std::fread(data.get(), 1, count, file) != count)
+    std::uint32_t capacity = left >= 0 ? count : std::min(count, kReadBlockBytes);
+    std::unique_ptr<unsigned char[]> data(new (std::nothrow) unsigned char[capacity]);
+    if (!data)
         return nullptr;
+    for (std::uint32_t done = 0; done < count;) {
+        if (done == capacity) {
+            capacity = static_cast<std::uint32_t>(
+                std::min<std::uint64_t>(count, 2 * static_cast<std::uint64_t>(capacity)));
+            if (!Grow(data, done, capacity))
+                return nullptr;
+        }
+        const std::uint32_t want = capacity - done;
+        if (std::fread(data.get() + done, 1, want, file) != want)
+            return nullptr;
+        done += want;
+    }
     return data;
 }
 
@@ -162,53 +293,27 @@ CWaveData::ReadResult ParseWav(CWaveData& wave, std::FILE* file) {
 }
 
 CWaveData::ReadResult DecodeSamples(CWaveData& wave, CSoundDecoder& decoder, std::FILE* file) {
+    if (wave.m_format.m_formatTag == kWaveFormatPcm)
+        return ReadPcm(wave, file);
+
     const auto source = ReadSoundData(file, wave.m_dataBytes);
     if (!source)
         return CWaveData::kNoData;
-
-    if (wave.m_format.m_formatTag != kWaveFormatPcm)
-        return DecodeCompressed(wave, decoder, source.get(), wave.m_dataBytes);
-
-    return FoldToMono(wave, source.get(), wave.m_dataBytes, wave.m_format.m_channels,
-                      wave.m_format.m_bitsPerSample, wave.m_sampleCount);
+    return DecodeCompressed(wave, decoder, source.get(), wave.m_dataBytes);
 }
 
 CWaveData::ReadResult FoldToMono(CWaveData& wave, const unsigned char* bytes,
                                  std::uint64_t byteCount, unsigned channels, unsigned bits,
                                  std::int64_t frames) {
-    const bool accepted = (channels == 1 || channels == 2) && (bits == 8 || bits == 16);
-    if (!accepted)
+    if (!IsFoldable(channels, bits))
         return CWaveData::kFormatNotSupported;
 
-    const std::uint64_t frameBytes = channels * (bits / 8);
-    const auto present = static_cast<std::int64_t>(
-        std::min<std::uint64_t>(byteCount / frameBytes, std::numeric_limits<std::int32_t>::max()));
-    wave.m_sampleCount = static_cast<std::int32_t>(std::clamp<std::int64_t>(frames, 0, present));
-
+    wave.m_sampleCount = static_cast<std::int32_t>(FramesToFold(byteCount, channels, bits, frames));
     std::int16_t* out = wave.AllocSamples(wave.m_sampleCount);
     if (out == nullptr && wave.m_sampleCount > 0)
         return CWaveData::kNoData;
-    const unsigned char* u = bytes;
-    const auto s = [u](std::int64_t i) {
-        return static_cast<std::int16_t>(u[2 * i] | (u[2 * i + 1] << 8));
-    };
-    for (std::int64_t i = 0; i < wave.m_sampleCount; ++i) {
-        int value = 0;
-        if (channels == 1 && bits == 8)
-            value = (u[i] - 128) * 256;
-        else if (channels == 2 && bits == 8)
-            value = (u[2 * i] + u[2 * i + 1] - 256) * 128;
-        else if (channels == 1 && bits == 16)
-            value = s(i);
-        else
-            value = (s(2 * i) + s(2 * i + 1)) / 2;  // C++ division truncates toward zero
-        out[i] = static_cast<std::int16_t>(value);
-    }
-
-    wave.m_format.m_channels = 1;
-    wave.m_format.m_avgBytesPerSec = 2 * wave.m_format.m_samplesPerSec;
-    wave.m_format.m_blockAlign = 2;
-    wave.m_format.m_bitsPerSample = 16;
+    FoldFrames(bytes, wave.m_sampleCount, channels, bits, out);
+    SetMono16(wave.m_format);
     return CWaveData::kReadOk;
 }
 

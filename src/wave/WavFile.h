@@ -42,17 +42,22 @@ bool FindChunk(std::FILE* file, const char* id, ChunkHeader& header);
 // Walks the RIFF header, loads the format record and leaves the file at the sound data,
 // with m_dataBytes and the sample count the format announces.
 CWaveData::ReadResult ParseWav(CWaveData& wave, std::FILE* file);
-// Reads m_dataBytes of sound data from the file and stores it as 16-bit mono: PCM directly,
-// anything else through the decoder.
+// Reads m_dataBytes of sound data from the file and stores it as 16-bit mono: PCM block by
+// block, folded on the way; anything else whole, through the decoder.
 CWaveData::ReadResult DecodeSamples(CWaveData& wave, CSoundDecoder& decoder, std::FILE* file);
 
 // The most sound data the store takes in one read: what its byte count holds.
 inline constexpr std::uint32_t kMaxSoundDataBytes = 0xFFFFFFFFu;
+// PCM sound data is read and folded in blocks of this many bytes: a whole number of frames of
+// every layout the store takes, and few reads for a long file. A stream of unknown length
+// gets room for one block to begin with.
+inline constexpr std::uint32_t kReadBlockBytes = 1u << 20;
 
 // Bytes from the current position to the end of the file; -1 when it cannot be told.
 long long BytesLeft(std::FILE* file);
 // Reads count bytes from the current position into a new buffer; empty when the file holds
-// fewer or memory is lacking. The file's own length is checked before anything is allocated.
+// fewer or memory is lacking. The file's own length is checked before anything is allocated;
+// a stream that cannot tell its length gets room as its bytes arrive.
 std::unique_ptr<unsigned char[]> ReadSoundData(std::FILE* file, std::uint32_t count);
 
 // Stores interleaved PCM frames of one or two channels of 8 or 16 bits as 16-bit mono:

@@ -2,10 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <complex>
 #include <cstdint>
+#include <cstring>
 #include <limits>
 #include <numbers>
 #include <random>
@@ -83,6 +85,45 @@ double DirectBin(const std::vector<double>& points, std::int32_t f, std::int32_t
     return std::abs(sum) / (n * 0.54 * 64);
 }
 
+// A decaying mix of sawtooth partials with a little noise, made with integers only so that
+// the input is the same on every machine.
+std::vector<std::int16_t> Partials(std::int32_t count) {
+    const std::int32_t periods[] = {401, 200, 167, 133, 100, 67, 50, 29};
+    std::vector<std::int16_t> s(static_cast<std::size_t>(count));
+    std::uint32_t noise = 12345;
+    for (std::int32_t i = 0; i < count; ++i) {
+        std::int32_t v = 0;
+        for (std::int32_t p : periods) {
+            const std::int32_t amplitude = 3000 >> std::min(12, i / (40000 + 300 * p));
+            v += amplitude * (2 * (i % p) - p) / p;
+        }
+        noise = noise * 1664525u + 1013904223u;
+        v += static_cast<std::int32_t>(noise >> 24) - 128;
+        s[i] = static_cast<std::int16_t>(v);
+    }
+    return s;
+}
+
+// FNV-1a over the bit patterns of the values, the smoothed copy and both maxima.
+std::uint64_t Checksum(const CTransformData& data) {
+    std::uint64_t hash = 14695981039346656037ull;
+    const auto add = [&hash](double value) {
+        std::uint64_t bits = 0;
+        std::memcpy(&bits, &value, sizeof bits);
+        for (int byte = 0; byte < 8; ++byte) {
+            hash ^= (bits >> (8 * byte)) & 0xff;
+            hash *= 1099511628211ull;
+        }
+    };
+    for (std::int32_t j = 0; j <= data.m_steps; ++j)
+        add(data.m_values[j]);
+    for (std::int32_t j = 0; data.m_smoothedValid && j <= data.m_steps; ++j)
+        add(data.m_smoothed[j]);
+    add(data.m_maxValue);
+    add(data.m_maxSmoothed);
+    return hash;
+}
+
 }  // namespace
 
 TEST(TransformGeometry, BinWidthEqualsTheInterval) {
@@ -127,6 +168,39 @@ TEST(TransformEngine, MatchesTheDirectTransformOfTheWindowedSamples) {
     }
     for (std::int32_t j = 0; j <= 40; ++j)
         EXPECT_NEAR(data.m_values[j], DirectBin(points, 128, 10 + j), 1e-9) << "value " << j;
+}
+
+TEST(TransformEngine, ValuesStayExactlyAsComputed) {
+    // The values of these grids, bit for bit, as the program has always computed them: any
+    // change to the arithmetic of the resampling, the window, the FFT or the smoothing shows
+    // here.
+    const struct {
+        std::int32_t rate;
+        double start, end, interval;
+        std::int32_t first, last;
+        std::uint64_t checksum;
+    } grids[] = {
+        // 2^17, the panel's defaults; 2^19 and 2^20 with 100001 steps
+        {44100, 0.0, 5000.0, 0.5, 0, 220500, 0xf4158c5895dbf0fe},
+        {44100, 0.0, 12500.125, 0.125, 1000, 442000, 0x6aeea4040ec7f6c4},
+        {44100, 0.0, 5000.05, 0.05, 0, 900000, 0xede1d89d5390d5c4},
+        // 2^17 from a start off the grid, zero padded
+        {48000, 1000.3, 3000.0, 0.7, 12345, 108345, 0x2a29057011593b32},
+        // 2^15 with step 1 up to the store's end
+        {32768, 0.0, 2000.0, 1.0, 907232, 940000, 0xcad00833282a0bb3},
+        // 2^14; 2^8 with too few steps to smooth
+        {22050, 100.0, 4000.0, 2.5, 5000, 9000, 0x2b9c4152e657d7b4},
+        {8000, 50.0, 150.0, 50.0, 0, 160, 0x0c2022e0227e362e},
+    };
+    const auto samples = Partials(940000);
+    for (const auto& g : grids) {
+        CTransformData data;
+        Compute(data, Grid(g.rate, g.start, g.end, g.interval, g.first, g.last),
+                std::vector<std::int16_t>(samples.begin(), samples.begin() + g.last));
+        EXPECT_EQ(Checksum(data), g.checksum)
+            << std::hex << "0x" << Checksum(data) << std::dec << " for " << g.start << "-" << g.end
+            << " at " << g.interval << " Hz";
+    }
 }
 
 TEST(TransformEngine, SineOnABinReadsItsAmplitudeOver128) {

@@ -2,8 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cstdio>
+#include <random>
+#include <thread>
 #include <vector>
+
+#include "platform/SoundDecoder.h"
 
 #include "support/ScriptedUiServices.h"
 #include "support/TempDir.h"
@@ -30,6 +36,59 @@ class WaveReadTest : public ::testing::Test {
     CScriptedUiServices m_ui;
     CWaveData m_wave;
     WaveFormatCopy m_copy;
+};
+
+// count random bytes of sound data, with the 16-bit mono and stereo folds of them.
+struct SoundBytes {
+    std::string bytes;
+    std::vector<int> mono16;
+    std::vector<int> stereo16;
+};
+SoundBytes RandomSound(std::size_t count) {
+    std::mt19937 gen(7);
+    SoundBytes sound;
+    for (std::size_t i = 0; i < count; ++i)
+        sound.bytes += static_cast<char>(gen());
+    const auto s = [&sound](std::size_t i) {
+        return static_cast<std::int16_t>(static_cast<unsigned char>(sound.bytes[2 * i]) |
+                                         static_cast<unsigned char>(sound.bytes[2 * i + 1]) << 8);
+    };
+    for (std::size_t i = 0; i < count / 2; ++i)
+        sound.mono16.push_back(s(i));
+    for (std::size_t i = 0; i < count / 4; ++i)
+        sound.stereo16.push_back((s(2 * i) + s(2 * i + 1)) / 2);
+    return sound;
+}
+
+// A pipe whose reading end is a stream of unknown length; a thread writes the bytes into it.
+class CPipeStream {
+  public:
+    explicit CPipeStream(std::string bytes) {
+        int ends[2];
+        if (pipe(ends) != 0)
+            return;
+        m_read = fdopen(ends[0], "rb");
+        m_writer = std::thread([bytes = std::move(bytes), end = ends[1]] {
+            for (std::size_t done = 0; done < bytes.size();) {
+                const ssize_t wrote = write(end, bytes.data() + done, bytes.size() - done);
+                if (wrote <= 0)
+                    break;
+                done += static_cast<std::size_t>(wrote);
+            }
+            close(end);
+        });
+    }
+    ~CPipeStream() {
+        if (m_read)
+            std::fclose(m_read);
+        if (m_writer.joinable())
+            m_writer.join();
+    }
+    std::FILE* File() const { return m_read; }
+
+  private:
+    std::FILE* m_read = nullptr;
+    std::thread m_writer;
 };
 
 std::string Bytes(std::initializer_list<int> values) {
@@ -67,6 +126,79 @@ TEST_F(WaveReadTest, SixteenBitStereoAveragesTowardZero) {
     EXPECT_EQ(m_wave.m_sampleCount, 5);
     EXPECT_EQ(m_wave.m_state, CWaveData::kFromFile);
     EXPECT_EQ(m_wave.m_freqPercent, 100.0);
+}
+
+TEST_F(WaveReadTest, LongDataIsFoldedAcrossItsReadBlocks) {
+    // Several read blocks, with a partial frame at the end.
+    const std::size_t size = 2 * kReadBlockBytes + 1003;
+    const SoundBytes sound = RandomSound(size);
+    ASSERT_EQ(Read(CWavBuilder::Pcm(2, 44100, 16, sound.bytes)), 0);
+    EXPECT_EQ(Samples(), sound.stereo16);
+    ASSERT_EQ(Read(CWavBuilder::Pcm(1, 44100, 16, sound.bytes)), 0);
+    EXPECT_EQ(Samples(), sound.mono16);
+    ASSERT_EQ(Read(CWavBuilder::Pcm(1, 8000, 8, sound.bytes)), 0);
+    ASSERT_EQ(m_wave.m_sampleCount, static_cast<std::int32_t>(size));
+    EXPECT_EQ(m_wave.m_samples[size - 1],
+              (static_cast<unsigned char>(sound.bytes[size - 1]) - 128) * 256);
+
+    // The byte rate gives the sample count, never more than the frames the data holds; all
+    // the data must be there before the layout is judged.
+    const auto withByteRate = [&sound](std::uint32_t bytesPerSecond) {
+        const std::string fmt =
+            CWavBuilder().U16(1).U16(1).U32(8000).U32(bytesPerSecond).U16(2).U16(16).Bytes();
+        return CWavBuilder::Riff(
+            CWavBuilder().Chunk("fmt ", fmt).Chunk("data", sound.bytes).Bytes());
+    };
+    ASSERT_EQ(Read(withByteRate(32000)), 0);
+    EXPECT_EQ(Samples(), std::vector<int>(sound.mono16.begin(), sound.mono16.begin() + size / 4));
+    ASSERT_EQ(Read(withByteRate(8000)), 0);
+    EXPECT_EQ(Samples(), sound.mono16);
+    const std::string cutShort =
+        CWavBuilder::Riff(CWavBuilder()
+                              .Chunk("fmt ", CWavBuilder::PcmFormat(1, 8000, 24))
+                              .Id("data")
+                              .U32(300000)
+                              .Raw(sound.bytes.substr(0, 299999))
+                              .Bytes());
+    EXPECT_EQ(Read(cutShort), 3);
+    EXPECT_EQ(Read(cutShort.substr(0, cutShort.size() - 1) + "ab"), 6);
+}
+
+TEST_F(WaveReadTest, AStreamGetsRoomOnlyForWhatItDelivers) {
+    // Three read blocks: the room for the samples and for the data grows twice.
+    const std::uint32_t size = 3 * kReadBlockBytes;
+    const SoundBytes sound = RandomSound(size);
+    const auto decode = [this](const std::string& bytes, std::uint32_t dataBytes, int bits) {
+        m_wave.m_format = WaveFormat();
+        m_wave.m_format.m_formatTag = kWaveFormatPcm;
+        m_wave.m_format.m_channels = 2;
+        m_wave.m_format.m_samplesPerSec = 44100;
+        m_wave.m_format.m_avgBytesPerSec = 44100 * 4;
+        m_wave.m_format.m_bitsPerSample = static_cast<std::uint16_t>(bits);
+        m_wave.m_dataBytes = dataBytes;
+        m_wave.m_sampleCount = static_cast<std::int32_t>(dataBytes / 4);
+        CPipeStream stream(bytes);
+        CNoSoundDecoder decoder;
+        return DecodeSamples(m_wave, decoder, stream.File());
+    };
+    ASSERT_EQ(decode(sound.bytes, size, 16), 0);
+    EXPECT_EQ(Samples(), sound.stereo16);
+    EXPECT_EQ(m_wave.m_format.m_channels, 1);
+    // Claims of up to 4 GB that the stream does not keep.
+    m_wave.m_sampleCount = 0;
+    EXPECT_EQ(decode(sound.bytes, 0xFFFFFFF0u, 16), 3);
+    EXPECT_EQ(decode(sound.bytes, size + 1, 16), 3);
+    EXPECT_EQ(decode(sound.bytes, 0xFFFFFFF0u, 24), 3);
+    EXPECT_EQ(decode(sound.bytes, size, 24), 6);
+    EXPECT_EQ(m_wave.m_sampleCount,
+              static_cast<std::int32_t>(size / 4));  // the failures left the store alone
+
+    CPipeStream whole(sound.bytes);
+    const auto data = ReadSoundData(whole.File(), size);
+    ASSERT_NE(data, nullptr);
+    EXPECT_EQ(std::string(data.get(), data.get() + size), sound.bytes);
+    CPipeStream shorter(sound.bytes);
+    EXPECT_EQ(ReadSoundData(shorter.File(), 0xFFFFFFF0u), nullptr);
 }
 
 TEST_F(WaveReadTest, ChunksBeforeAndBetweenAreSkipped) {
