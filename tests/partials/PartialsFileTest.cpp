@@ -8,7 +8,9 @@
 #include <gtest/gtest.h>
 
 #include "partials/PartialData.h"
+#include "support/ReadBack.h"
 #include "support/ScriptedUiServices.h"
+#include "support/SeedFiles.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -298,6 +300,19 @@ TEST(PartialsFile, NumbersAreTakenToTheirSixDecimals) {
     EXPECT_EQ(f.table.m_splashAmp[0], 0.000001);
     EXPECT_EQ(f.table.m_tailAmp[1], 0.0);
     EXPECT_EQ(f.table.m_nominal, 150.0);
+}
+
+// Every seed file reads, and what it read is written and read back to the same table and
+// the same bytes, with either note names.
+TEST(PartialsFile, SeedFilesReadBackUnchanged) {
+    CTempDir dir;
+    CReadBack check(dir.Path());
+    for (const SeedFile& seed : PartialsSeeds()) {
+        for (const bool german : {false, true}) {
+            EXPECT_EQ(check.Partials(seed.m_bytes, german), "") << seed.m_name;
+            EXPECT_EQ(check.m_code, 0) << seed.m_name;
+        }
+    }
 }
 
 TEST(PartialsFile, PointDecimalsInAGermanLocale) {

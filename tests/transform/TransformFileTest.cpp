@@ -10,7 +10,9 @@
 #include <vector>
 
 #include "platform/NumberText.h"
+#include "support/ReadBack.h"
 #include "support/ScriptedUiServices.h"
+#include "support/SeedFiles.h"
 #include "support/TempDir.h"
 #include "transform/TransformData.h"
 
@@ -433,4 +435,15 @@ TEST(TransformFile, ValuesAreTakenToTheirSixDecimals) {
     ASSERT_EQ(ReadBytes(bytes, t).code, kTransformReadOk);
     EXPECT_EQ(std::tuple(t.m_values[0], t.m_values[1], t.m_values[2]),
               std::tuple(1.5, 2.250001, 0.0));
+}
+
+TEST(TransformFile, SeedFilesReadBackUnchanged) {
+    CTempDir dir;
+    CReadBack check(dir.Path());
+    for (const SeedFile& seed : TransformSeeds()) {
+        EXPECT_EQ(check.Transform(seed.m_bytes), "") << seed.m_name;
+        EXPECT_EQ(check.m_code,
+                  seed.m_name == "relative.csv" ? kNotTransformFile : kTransformReadOk)
+            << seed.m_name;
+    }
 }

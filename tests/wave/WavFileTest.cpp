@@ -6,7 +6,10 @@
 #include <cstdio>
 #include <vector>
 
+#include "support/EchoDecoder.h"
+#include "support/ReadBack.h"
 #include "support/ScriptedUiServices.h"
+#include "support/SeedFiles.h"
 #include "support/TempDir.h"
 #include "support/WavBuilder.h"
 
@@ -266,3 +269,18 @@ TEST_F(WaveReadTest, WriteFailuresAndCancel) {
 }
 
 }  // namespace
+
+// Every seed file, ".wav" and MP3, reads; what it read is written as ".wav" and reads back
+// to the same samples, rate and selection.
+TEST(WaveReadBack, SeedFilesReadBackUnchanged) {
+    CTempDir dir;
+    CReadBack check(dir.Path());
+    CEchoDecoder decoder(check.m_wave, false);
+    std::vector<SeedFile> seeds = WaveSeeds();
+    for (SeedFile& seed : Mp3Seeds())
+        seeds.push_back(std::move(seed));
+    for (const SeedFile& seed : seeds) {
+        EXPECT_EQ(check.Wave(seed.m_bytes, seed.m_name, decoder), "") << seed.m_name;
+        EXPECT_EQ(check.m_code, CWaveData::kReadOk) << seed.m_name;
+    }
+}
