@@ -1,5 +1,6 @@
 #include "transform/TransformFile.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -144,7 +145,9 @@ double GridDeviation(const std::vector<double>& frequencies, double start, doubl
 // frequencies over their count. Among (end - start) / steps and the candidates that give the
 // header's steps, the first that puts every line within the rounding of six decimals is
 // taken (six decimals are all a typed interval usually has, so that value comes first);
-// failing that, the one closest to the lines.
+// failing that, the one closest to the lines. The rounding of the lines can put the
+// measured span just outside the intervals that give the header's steps (0.5 for 1.5 Hz in
+// 2 steps, written with 0.500000005), so the nearest interval inside them is a candidate too.
 double WrittenInterval(const std::vector<double>& frequencies, double start, double end,
                        std::int32_t steps) {
     const double whole = (end - start) / steps;
@@ -153,10 +156,12 @@ double WrittenInterval(const std::vector<double>& frequencies, double start, dou
     const double measured =
         (frequencies.back() - frequencies.front()) / static_cast<double>(frequencies.size() - 1);
     const double sixDecimals = std::round(measured * 1e6) / 1e6;
+    const double fewestSteps = std::nextafter((end - start) / (steps + 1.0), whole);
+    const double withinSteps = std::clamp(measured, std::min(fewestSteps, whole), whole);
     constexpr double kRounding = 2e-6;
     double best = whole;
     double bestDeviation = GridDeviation(frequencies, start, whole);
-    for (const double candidate : {sixDecimals, whole, measured}) {
+    for (const double candidate : {sixDecimals, whole, measured, withinSteps}) {
         const bool givesSteps = TruncToInt32((end - start) / candidate) == steps;
         if (!(candidate > 0.0) || (candidate != whole && !givesSteps))
             continue;

@@ -355,9 +355,14 @@ TEST(TransformFile, EveryGridWrittenReadsBackToTheSameFile) {
     const struct {
         double start, end, interval;
         std::int32_t rate;
-    } grids[] = {{0.0, 5000.0, 0.3, 44100},        {0.0, 5000.0, 0.7, 48000},
-                 {0.0, 100.05, 1.0, 8000},         {12.5, 4000.0, 0.125, 96000},
-                 {0.0, 10000.0, 0.1234567, 44100}, {100.0, 101.0, 0.5, 22050}};
+    } grids[] = {{0.0, 5000.0, 0.3, 44100},
+                 {0.0, 5000.0, 0.7, 48000},
+                 {0.0, 100.05, 1.0, 8000},
+                 {12.5, 4000.0, 0.125, 96000},
+                 {0.0, 10000.0, 0.1234567, 44100},
+                 {100.0, 101.0, 0.5, 22050},
+                 // The lines' six decimals span exactly 0.5, which would give 3 steps.
+                 {100.0, 101.5, 0.500000005, 44100}};
     for (const auto& g : grids) {
         TransformRequest grid;
         grid.m_startFreq = g.start;
