@@ -11,6 +11,9 @@
 
 namespace {
 
+// Frames of the first block of a decoded sound, a few megabytes; it doubles as the sound goes on.
+constexpr std::int64_t kFirstBlockFrames = std::int64_t{1} << 20;
+
 // The file image as libsndfile's virtual file: reads, seeks and length over memory; it
 // cannot be written.
 struct MemoryFile {
@@ -132,21 +135,34 @@ DecodeResult CSndfileDecoder::Decode(const unsigned char* image, std::size_t siz
     if (open.Result() != DecodeResult::kOk)
         return open.Result();
     const SF_INFO& info = open.Info();
-    // The frame count is the decoder's own reading of the file; nothing is allocated before
-    // it has been held against the caller's bound.
+    // The frame count is the decoder's reading of the file's header; what goes beyond the
+    // caller's bound is refused before anything is decoded.
     if (info.frames > maxFrames)
         return DecodeResult::kTooLong;
 
-    const std::int64_t values = info.frames * info.channels;
-    std::unique_ptr<std::int16_t[]> samples(new (std::nothrow) std::int16_t[values]);
+    // The header may claim far more than the stream holds (a few hundred bytes of FLAC can
+    // announce ten minutes at 655 kHz), so the buffer grows with the frames actually decoded.
+    const std::int64_t channels = info.channels;
+    std::int64_t capacity = std::min<std::int64_t>(info.frames, kFirstBlockFrames);
+    std::unique_ptr<std::int16_t[]> samples(new (std::nothrow) std::int16_t[capacity * channels]);
     if (!samples)
         return DecodeResult::kError;
     // Float sound beyond full scale is clipped rather than wrapped.
     sf_command(open.File(), SFC_SET_CLIPPING, nullptr, SF_TRUE);
     sf_count_t frames = 0;
     while (frames < info.frames) {
-        const sf_count_t got = sf_readf_short(open.File(), samples.get() + frames * info.channels,
-                                              info.frames - frames);
+        if (frames == capacity) {
+            const std::int64_t grown = std::min(2 * capacity, std::int64_t{info.frames});
+            std::unique_ptr<std::int16_t[]> larger(new (std::nothrow)
+                                                       std::int16_t[grown * channels]);
+            if (!larger)
+                return DecodeResult::kError;
+            std::copy_n(samples.get(), frames * channels, larger.get());
+            samples = std::move(larger);
+            capacity = grown;
+        }
+        const sf_count_t got =
+            sf_readf_short(open.File(), samples.get() + frames * channels, capacity - frames);
         if (got <= 0)
             break;
         frames += got;

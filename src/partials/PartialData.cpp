@@ -170,10 +170,10 @@ void CPartialData::UpdateCentsAndNotes() {
     if (!(m_nominal > 0.0))
         return;
     for (int i = 0; i < kMaxPartials; ++i) {
-        // Only a positive frequency has an interval; an edited row holding a negative one
-        // would otherwise get NaN.
+        // Only a positive ratio has an interval: an edited row holding a negative frequency
+        // would get NaN, and one so far below the nominal that the ratio is 0 would get -inf.
         const double ratio = m_freq[i] / m_nominal;
-        if (m_freq[i] > 0.0 && std::isfinite(ratio))
+        if (ratio > 0.0 && std::isfinite(ratio))
             m_cents[i] = std::trunc(kTenthCentsPerLn * std::log(ratio)) / 10.0;
         else
             m_cents[i] = 0.0;

@@ -118,12 +118,17 @@ class CPartialData : public NoteNaming {
 
     // Asks for a partials file and reads it into the table.
     ReadResult ReadPartialsFile(CUiServices& ui);
+    // Every number is taken to the six decimals the file holds, so writing the table and
+    // reading it again gives it back unchanged. A nominal too large for the file's second
+    // line (about 1e23 Hz and above) is a format error.
     ReadResult ParsePartials(std::FILE* file);
     static const char* ReadResultText(int code);
     // Asks for a file name (proposing title) and writes the table. A cancelled dialog counts
-    // as success; false when the file could not be created or not every line was written.
-    bool WritePartialsFile(CUiServices& ui, const std::string& title);
-    // Writes the whole file; false when a write failed.
+    // as success; false when the file could not be created or not every line was written,
+    // and, without asking, when the nominal is too large for the file to be read back.
+    bool WritePartialsFile(CUiServices& ui, const std::string& title) const;
+    // Writes the whole file; false when a write failed or, with nothing written, when the
+    // nominal is too large for the file.
     bool FormatPartials(std::FILE* file, const std::string& title) const;
 };
 

@@ -1,7 +1,6 @@
 // The partials file: the long form written from the table, and the long and the short form
 // read back into it.
 
-#include <filesystem>
 #include <string_view>
 
 #include "partials/PartialData.h"
@@ -43,8 +42,8 @@ bool ReadDataLine(std::FILE* file, std::string& line) {
     return any;
 }
 
-// The numbers "%lf,%lf,..." at the start of a line: how many of the count were found in
-// a row, or -1 when the line holds nothing but blanks.
+// The numbers "%lf,%lf,..." at the start of a line, each as its six decimals: how many of
+// the count were found in a row, or -1 when the line holds nothing but blanks.
 int ScanNumberList(std::string_view line, double* values, int count) {
     for (int k = 0; k < count; ++k) {
         if (k > 0) {
@@ -62,7 +61,7 @@ int ScanNumberList(std::string_view line, double* values, int count) {
             }
             return k;
         }
-        values[k] = *value;
+        values[k] = RoundToFixed6(*value);
     }
     return count;
 }
@@ -72,13 +71,27 @@ double NumberAfter(std::string_view line, std::size_t colon) {
     if (colon == std::string_view::npos)
         return 0.0;
     line.remove_prefix(colon + 1);
-    return ScanReal(line).value_or(0.0);
+    return RoundToFixed6(ScanReal(line).value_or(0.0));
 }
 
 // The header lines are read back through a buffer that holds 77 characters and the line
 // end; a longer line 2 would be split and the program could not read its own file. The
 // title is the one part of it nothing reads back, so it gives way, cut between characters.
 constexpr std::size_t kHeaderLineRoom = 77;
+constexpr std::string_view kWaveFilePrefix = "wave file is ";
+
+// Line 2 after the title.
+std::string HeaderRest(double nominal, double aRef, bool germanNames) {
+    return ", nominal: " + FormatFixed6(nominal) + ", " + PitchReferenceText(aRef) + ", " +
+           (germanNames ? "German names" : "");
+}
+
+// Whether a nominal leaves line 2 within the reader's line, even with German names and no
+// title at all. Reader and writer both hold to it, so every table read can be written and
+// read again whichever note names are chosen: no bell comes near the 1e23 Hz it allows.
+bool NominalFitsHeader(double nominal, double aRef) {
+    return kWaveFilePrefix.size() + HeaderRest(nominal, aRef, true).size() <= kHeaderLineRoom;
+}
 
 }  // namespace
 
@@ -106,11 +119,7 @@ CPartialData::ReadResult CPartialData::ReadPartialsFile(CUiServices& ui) {
     if (!path)
         return kNoFileSelected;
     CWaitCursor wait(ui);
-    // A folder opens for reading on this system but has no lines to give.
-    std::error_code ec;
-    if (std::filesystem::is_directory(*path, ec))
-        return kOpenFailed;
-    FilePtr file(std::fopen(path->c_str(), "rb"));
+    const FilePtr file = OpenRegularFile(*path);
     if (!file)
         return kOpenFailed;
     return ParsePartials(file.get());
@@ -144,6 +153,10 @@ CPartialData::ReadResult CPartialData::ParsePartials(std::FILE* file) {
     } else {
         return kNotPartialsFile;
     }
+    if (!NominalFitsHeader(m_nominal, m_aRef)) {
+        m_nominal = 0.0;
+        return kFormatError;
+    }
     if (!reader.ReadLine(line))
         return kFormatError;  // column header
 
@@ -168,7 +181,9 @@ CPartialData::ReadResult CPartialData::ParsePartials(std::FILE* file) {
     return kReadOk;
 }
 
-bool CPartialData::WritePartialsFile(CUiServices& ui, const std::string& title) {
+bool CPartialData::WritePartialsFile(CUiServices& ui, const std::string& title) const {
+    if (!NominalFitsHeader(m_nominal, m_aRef))
+        return false;
     const auto path = ui.GetSaveFileName(kFilter, "par", title);
     if (!path)
         return true;
@@ -176,14 +191,13 @@ bool CPartialData::WritePartialsFile(CUiServices& ui, const std::string& title) 
 }
 
 bool CPartialData::FormatPartials(std::FILE* file, const std::string& title) const {
+    if (!NominalFitsHeader(m_nominal, m_aRef))
+        return false;
     std::string text = "Partials\r\n";
-    const std::string rest = ", nominal: " + FormatFixed6(m_nominal) + ", " +
-                             PitchReferenceText(m_aRef) + ", " +
-                             (m_germanNames ? "German names" : "");
-    const std::string prefix = "wave file is ";
-    const std::size_t used = prefix.size() + rest.size();
-    text += prefix + FitOnOneLine(title, used < kHeaderLineRoom ? kHeaderLineRoom - used : 0) +
-            rest + "\r\n";
+    const std::string rest = HeaderRest(m_nominal, m_aRef, m_germanNames);
+    const std::size_t used = kWaveFilePrefix.size() + rest.size();
+    text.append(kWaveFilePrefix);
+    text += FitOnOneLine(title, kHeaderLineRoom - used) + rest + "\r\n";
     text += "Freq., Splash Amp., Tail Amp., Attack, Decay, Cents, Partial, Note\r\n";
     for (int i = 0; i < m_count; ++i) {
         text += FormatFixed6(m_freq[i]) + ',' + FormatFixed6(m_splashAmp[i]) + ',' +

@@ -58,7 +58,7 @@ std::optional<double> ParseDoubleField(std::string_view text) {
 std::string FormatDoubleField(double value) {
     char buffer[64];
     const auto result =
-        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 15);
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general);
     return std::string(buffer, result.ptr);
 }
 
@@ -67,6 +67,15 @@ std::string FormatFixed6(double value) {
     const auto result =
         std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, 6);
     return std::string(buffer, result.ptr);
+}
+
+double RoundToFixed6(double value) {
+    if (!std::isfinite(value))
+        return value;
+    const std::string text = FormatFixed6(value);
+    double rounded = 0.0;
+    std::from_chars(text.data(), text.data() + text.size(), rounded, std::chars_format::fixed);
+    return rounded;
 }
 
 std::int32_t TruncToInt32(double value) {

@@ -16,11 +16,17 @@ std::optional<std::int32_t> ParseIntField(std::string_view text);
 // exponent. Infinity, NaN and values that overflow a double ("1e999") are not numbers.
 std::optional<double> ParseDoubleField(std::string_view text);
 
-// A real as a field shows it: up to 15 significant digits, no trailing zeros ("5000", "0.5").
+// A real as a field shows it: the fewest significant digits that read back as the same
+// value, no trailing zeros ("5000", "0.5", "1.7976931348623157e+308"). Reading a field never
+// changes what it shows, so two values a field tells apart stay apart.
 std::string FormatDoubleField(double value);
 
 // A real as the text files hold it: fixed notation with six decimals ("440.000000").
 std::string FormatFixed6(double value);
+// The value the six-decimal text of value reads back as. A file holds its reals to six
+// decimals; a reader that takes them so gives the same values when it reads the file the
+// program writes from them.
+double RoundToFixed6(double value);
 
 // The truncation of a real toward zero into 32 bits, with values outside the range (and
 // NaN) giving the most negative 32-bit value, as the processor's own conversion does.

@@ -1,5 +1,27 @@
 #include "platform/TextFile.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+FilePtr OpenRegularFile(const std::string& path) {
+    // Without waiting: a pipe with no writer would otherwise block the open itself.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return nullptr;
+    struct stat status {};
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode) || flags < 0 ||
+        ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+        ::close(fd);
+        return nullptr;
+    }
+    FilePtr file(::fdopen(fd, "rb"));
+    if (!file)
+        ::close(fd);
+    return file;
+}
+
 std::string FitOnOneLine(const std::string& text, std::size_t room) {
     std::string line;
     for (char c : text)

@@ -1,5 +1,6 @@
 #include "transform/TransformFile.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -29,8 +30,21 @@ std::string IntText(std::int64_t value) {
     return std::string(buffer, result.ptr);
 }
 
-// Room for the waveform's name on line 2 within the reader's line buffer.
-constexpr std::size_t kWaveNameRoom = CTextLineReader::kLineBuffer - 2 - kWaveFilePrefix.size();
+// The most a line holds, without its end, to come back whole through the reader's buffer.
+constexpr std::size_t kLineRoom = CTextLineReader::kLineBuffer - 2;
+// Room for the waveform's name on line 2.
+constexpr std::size_t kWaveNameRoom = kLineRoom - kWaveFilePrefix.size();
+
+// Line 4, the grid.
+std::string GridLine(double start, double end, std::int32_t steps) {
+    return "start freq: " + FormatFixed6(start) + ", end freq: " + FormatFixed6(end) +
+           ", steps: " + IntText(steps);
+}
+
+// A data line without its end.
+void AppendDataLine(std::string& text, double x, double y) {
+    text.append(FormatFixed6(x)).append(",").append(FormatFixed6(y));
+}
 
 std::string FormatTransform(const CTransformData& transform, const TransformSource& source,
                             double nominal, bool inCents) {
@@ -42,9 +56,8 @@ std::string FormatTransform(const CTransformData& transform, const TransformSour
         .append(FitOnOneLine(source.m_fileTitle, kWaveNameRoom))
         .append(kEnd);
     text.append("sample rate: ").append(IntText(source.m_sampleRate)).append(kEnd);
-    text.append("start freq: ").append(FormatFixed6(transform.m_startFreq));
-    text.append(", end freq: ").append(FormatFixed6(transform.m_endFreq));
-    text.append(", steps: ").append(IntText(transform.m_steps)).append(kEnd);
+    text.append(GridLine(transform.m_startFreq, transform.m_endFreq, transform.m_steps))
+        .append(kEnd);
     text.append("start byte in input data: ").append(IntText(source.m_startSample));
     text.append(", end byte: ").append(IntText(source.m_endSample)).append(kEnd);
     text.append("freq.,transform").append(kEnd);
@@ -60,19 +73,24 @@ std::string FormatTransform(const CTransformData& transform, const TransformSour
             // An all-zero transform has nothing to be relative to.
             y = transform.m_maxValue > 0.0 ? y / transform.m_maxValue : 0.0;
         }
-        text.append(FormatFixed6(x)).append(",").append(FormatFixed6(y)).append(kEnd);
+        AppendDataLine(text, x, y);
+        text.append(kEnd);
     }
     text.append(kEnd);
     return text;
 }
 
-// The number after the next colon of rest; rest is advanced past it.
+// The number after the next colon of rest, to the six decimals a file holds; rest is
+// advanced past it.
 std::optional<double> RealAfterColon(std::string_view& rest) {
     const std::size_t colon = rest.find(':');
     if (colon == std::string_view::npos)
         return std::nullopt;
     rest.remove_prefix(colon + 1);
-    return ScanReal(rest);
+    const auto value = ScanReal(rest);
+    if (!value)
+        return std::nullopt;
+    return RoundToFixed6(*value);
 }
 
 std::optional<std::int32_t> IntegerAfterColon(std::string_view& rest) {
@@ -83,7 +101,8 @@ std::optional<std::int32_t> IntegerAfterColon(std::string_view& rest) {
     return ScanInteger(rest);
 }
 
-// A data line: a real, a comma right after it, a real.
+// A data line: a real, a comma right after it, a real. The value is taken to the six
+// decimals the program writes, so a file it writes from a transform read gives it back.
 bool ScanDataLine(std::string_view line, double& frequency, double& value) {
     const auto x = ScanReal(line);
     if (!x || line.empty() || line.front() != ',')
@@ -93,7 +112,18 @@ bool ScanDataLine(std::string_view line, double& frequency, double& value) {
     if (!y)
         return false;
     frequency = *x;
-    value = *y;
+    value = RoundToFixed6(*y);
+    return true;
+}
+
+// Whether every point of the grid start + j * interval, j = 0 .. steps, lies above the one
+// before: an interval that is 0, or too fine for the frequencies' precision, leaves points
+// on one value.
+bool GridSteps(double start, double interval, std::int32_t steps) {
+    for (std::int32_t j = 0; j < steps; ++j) {
+        if (!(start + (j + 1) * interval > start + j * interval))
+            return false;
+    }
     return true;
 }
 
@@ -115,7 +145,9 @@ double GridDeviation(const std::vector<double>& frequencies, double start, doubl
 // frequencies over their count. Among (end - start) / steps and the candidates that give the
 // header's steps, the first that puts every line within the rounding of six decimals is
 // taken (six decimals are all a typed interval usually has, so that value comes first);
-// failing that, the one closest to the lines.
+// failing that, the one closest to the lines. The rounding of the lines can put the
+// measured span just outside the intervals that give the header's steps (0.5 for 1.5 Hz in
+// 2 steps, written with 0.500000005), so the nearest interval inside them is a candidate too.
 double WrittenInterval(const std::vector<double>& frequencies, double start, double end,
                        std::int32_t steps) {
     const double whole = (end - start) / steps;
@@ -124,10 +156,12 @@ double WrittenInterval(const std::vector<double>& frequencies, double start, dou
     const double measured =
         (frequencies.back() - frequencies.front()) / static_cast<double>(frequencies.size() - 1);
     const double sixDecimals = std::round(measured * 1e6) / 1e6;
+    const double fewestSteps = std::nextafter((end - start) / (steps + 1.0), whole);
+    const double withinSteps = std::clamp(measured, std::min(fewestSteps, whole), whole);
     constexpr double kRounding = 2e-6;
     double best = whole;
     double bestDeviation = GridDeviation(frequencies, start, whole);
-    for (const double candidate : {sixDecimals, whole, measured}) {
+    for (const double candidate : {sixDecimals, whole, measured, withinSteps}) {
         const bool givesSteps = TruncToInt32((end - start) / candidate) == steps;
         if (!(candidate > 0.0) || (candidate != whole && !givesSteps))
             continue;
@@ -177,6 +211,10 @@ TransformReadResult ReadTransform(std::FILE* file, CTransformData& transform,
     // make the arrays below huge.
     if (*start < 0.0 || *start >= *end || *steps < 1 || *steps > kMaxTransformSteps)
         return kTransformBadGrid;
+    // Numbers the program could not write back within its own lines (frequencies of 1e25 Hz
+    // and more) are no transform file of its making.
+    if (GridLine(*start, *end, *steps).size() > kLineRoom)
+        return kTransformFormatError;
 
     if (!reader.ReadLine(line))
         return kTransformFormatError;
@@ -216,10 +254,19 @@ TransformReadResult ReadTransform(std::FILE* file, CTransformData& transform,
     }
     // A line off the grid counts where it stands, before a short or damaged end.
     const double interval = WrittenInterval(frequencies, *start, *end, *steps);
+    if (!GridSteps(*start, interval, *steps))
+        return kTransformBadGrid;
     if (!(GridDeviation(frequencies, *start, interval) <= kFrequencyTolerance))
         return kTransformBadFrequency;
     if (lineResult != kTransformReadOk)
         return lineResult;
+    std::string written;
+    for (std::int32_t j = 0; j <= *steps; ++j) {
+        written.clear();
+        AppendDataLine(written, *start + j * interval, values[static_cast<std::size_t>(j)]);
+        if (written.size() > kLineRoom)
+            return kTransformFormatError;
+    }
 
     if (!transform.Replace(*steps, *start, *end, interval, values.data()))
         return kTransformNoMemory;
@@ -282,7 +329,7 @@ TransformReadResult ReadTransformFile(CUiServices& ui, CTransformData& transform
     if (!path)
         return kTransformNoFileSelected;
     CWaitCursor wait(ui);
-    FilePtr file(std::fopen(path->c_str(), "rb"));
+    const FilePtr file = OpenRegularFile(*path);
     if (!file)
         return kTransformOpenFailed;
     return ReadTransform(file.get(), transform, source);

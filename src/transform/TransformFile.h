@@ -48,6 +48,10 @@ bool WriteTransformFile(CUiServices& ui, const CTransformData& transform,
 // and values, is valid, and has its maximum and (where the grid allows) its smoothed copy.
 // source receives the file's sample rate and sample range. Every file this program writes
 // in Hz reads back, whatever its grid: the interval is the one its data lines were written
-// with. On any failure the transform held before and source are left as they were.
+// with, and the frequencies and values are taken to the six decimals the file holds, so
+// writing what was read and reading it again gives the same transform. A grid whose points
+// do not rise one above the other is bad data; numbers too large for the program to write
+// back within its lines are a format error. On any failure the transform held before and
+// source are left as they were.
 TransformReadResult ReadTransformFile(CUiServices& ui, CTransformData& transform,
                                       TransformSource& source);

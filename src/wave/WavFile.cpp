@@ -201,7 +201,8 @@ CWaveData::ReadResult ReadWaveFile(CWaveData& wave, CUiServices& ui, CSoundDecod
     wave.m_fileName = *path;
     wave.m_state = CWaveData::kNoWaveform;
 
-    FilePtr file(std::fopen(path->c_str(), "rb"));
+    // Only a regular file: the sizes a header announces are checked against its length.
+    const FilePtr file = OpenRegularFile(*path);
     if (!file)
         return CWaveData::kOpenFailed;
 
@@ -217,8 +218,14 @@ CWaveData::ReadResult ReadWaveFile(CWaveData& wave, CUiServices& ui, CSoundDecod
     CWaveData::CopyFormat(wave.m_format, formatCopy.m_format);
     formatCopy.m_dataBytes = wave.m_dataBytes;
 
+    // The store's byte rate is twice its sample rate: from 2^31 Hz no file could hold it.
+    if (result == CWaveData::kReadOk && wave.m_format.m_samplesPerSec > 0x7FFFFFFFu)
+        result = CWaveData::kFormatNotSupported;
     if (result == CWaveData::kReadOk) {
         result = DecodeSamples(wave, decoder, file.get());
+        // Data too short for one whole sample, or a byte rate that leaves none, is no sound.
+        if (result == CWaveData::kReadOk && wave.m_sampleCount == 0)
+            result = CWaveData::kNoData;
         if (result == CWaveData::kReadOk) {
             wave.m_selStart = wave.FindOnset();
             wave.m_selEnd = wave.m_sampleCount;

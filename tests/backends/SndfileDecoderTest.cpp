@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sndfile.h>
 
+#include <atomic>
 #include <cmath>
 #include <cstdlib>
 #include <string>
@@ -11,7 +12,7 @@
 
 #include "support/Mp3Builder.h"
 #include "support/ScriptedUiServices.h"
-#include "support/SndfileEncoder.h"
+#include "support/SoundEncoding.h"
 #include "support/TempDir.h"
 #include "support/WavBuilder.h"
 #include "wave/CompressedInput.h"
@@ -85,7 +86,7 @@ TEST(SndfileDecoderTest, WaveCodecsDecodeToTheirChannelsRateAndSamples) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        const std::string image = Encode(c.format, c.channels, 8000, c.samples);
+        const std::string image = EncodeSound(c.format, c.channels, 8000, c.samples);
         ASSERT_FALSE(image.empty());
         DecodedSound sound;
         ASSERT_EQ(Decode(image, 600 * 8000, sound), DecodeResult::kOk);
@@ -101,7 +102,7 @@ TEST(SndfileDecoderTest, WaveCodecsDecodeToTheirChannelsRateAndSamples) {
 }
 
 TEST(SndfileDecoderTest, FrameBoundIsHeldBeforeAnythingIsDecoded) {
-    const std::string image = Encode(SF_FORMAT_WAV | SF_FORMAT_ULAW, 1, 8000, Tone(2000));
+    const std::string image = EncodeSound(SF_FORMAT_WAV | SF_FORMAT_ULAW, 1, 8000, Tone(2000));
     DecodedSound sound;
     EXPECT_EQ(Decode(image, 1999, sound), DecodeResult::kTooLong);
     EXPECT_EQ(sound.m_samples, nullptr);
@@ -110,8 +111,52 @@ TEST(SndfileDecoderTest, FrameBoundIsHeldBeforeAnythingIsDecoded) {
     EXPECT_EQ(sound.m_frames, 2000);
 }
 
+// The sanitizers' allocation hook, when the tests run under them: it shows the largest block
+// the decoder reserves.
+extern "C" __attribute__((weak)) int __sanitizer_install_malloc_and_free_hooks(
+    void (*mallocHook)(const volatile void*, std::size_t), void (*freeHook)(const volatile void*));
+
+std::atomic<bool> g_watchAllocations{false};
+std::atomic<std::size_t> g_largestAllocation{0};
+void NoteAllocation(const volatile void*, std::size_t size) {
+    if (g_watchAllocations && size > g_largestAllocation)
+        g_largestAllocation = size;
+}
+void NoteFree(const volatile void*) {}
+
+// 836 bytes of FLAC whose header claims ten minutes of stereo at 655350 Hz: the decoder must
+// not reserve the 1.5 GB that would take, only what the stream really holds.
+TEST(SndfileDecoderTest, MemoryFollowsTheStreamNotItsHeader) {
+    if (__sanitizer_install_malloc_and_free_hooks == nullptr)
+        GTEST_SKIP() << "allocations are watched under the sanitizers only";
+    static const bool hooked = __sanitizer_install_malloc_and_free_hooks(NoteAllocation, NoteFree);
+    ASSERT_TRUE(hooked);
+
+    std::string image =
+        EncodeSound(SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 2, 8000, Interleave({Tone(600), Tone(600)}));
+    ASSERT_EQ(image.substr(0, 4), "fLaC");
+    // The stream description follows "fLaC" and its block header; from its 11th byte: 20 bits
+    // of rate, 3 of channels - 1, 5 of bits - 1 and 36 of frames.
+    const std::uint64_t rate = 655350;
+    const std::uint64_t claimed = 600 * rate;
+    const std::uint64_t fields =
+        rate << 44 | std::uint64_t{1} << 41 | std::uint64_t{15} << 36 | claimed;
+    for (int i = 0; i < 8; ++i)
+        image[18 + static_cast<std::size_t>(i)] = static_cast<char>(fields >> (56 - 8 * i));
+
+    DecodedSound sound;
+    g_largestAllocation = 0;
+    g_watchAllocations = true;
+    const DecodeResult result = Decode(image, static_cast<std::int64_t>(claimed), sound);
+    g_watchAllocations = false;
+    EXPECT_LT(g_largestAllocation.load(), std::size_t{64} << 20);
+    ASSERT_EQ(result, DecodeResult::kOk);
+    EXPECT_EQ(sound.m_frames, 600);
+    EXPECT_EQ(sound.m_samplesPerSec, 655350);
+}
+
 TEST(SndfileDecoderTest, DamagedOrForeignInputNeverDecodes) {
-    const std::string good = Encode(SF_FORMAT_WAV | SF_FORMAT_ULAW, 1, 8000, Tone(2000));
+    const std::string good = EncodeSound(SF_FORMAT_WAV | SF_FORMAT_ULAW, 1, 8000, Tone(2000));
     std::string noise(4000, '\0');
     unsigned state = 12345;
     for (char& c : noise) {
@@ -119,8 +164,8 @@ TEST(SndfileDecoderTest, DamagedOrForeignInputNeverDecodes) {
         c = static_cast<char>(state >> 16);
     }
     // A third channel, and a header with no data behind it.
-    const std::string threeChannels = Encode(SF_FORMAT_WAV | SF_FORMAT_ULAW, 3, 8000,
-                                             Interleave({Tone(100), Tone(100), Tone(100)}));
+    const std::string threeChannels = EncodeSound(SF_FORMAT_WAV | SF_FORMAT_ULAW, 3, 8000,
+                                                  Interleave({Tone(100), Tone(100), Tone(100)}));
     struct Case {
         const char* what;
         std::string image;
@@ -132,7 +177,8 @@ TEST(SndfileDecoderTest, DamagedOrForeignInputNeverDecodes) {
         {"header only", good.substr(0, 12), DecodeResult::kNotPossible},
         {"unknown codec", UnknownCodecWav(), DecodeResult::kNotPossible},
         {"three channels", threeChannels, DecodeResult::kNotPossible},
-        {"no frames", Encode(SF_FORMAT_WAV | SF_FORMAT_ULAW, 1, 8000, {}), DecodeResult::kError},
+        {"no frames", EncodeSound(SF_FORMAT_WAV | SF_FORMAT_ULAW, 1, 8000, {}),
+         DecodeResult::kError},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -154,7 +200,7 @@ TEST(SndfileDecoderTest, Mp3DecodesWhereTheLibraryHasIt) {
         GTEST_SKIP() << "this libsndfile has no MP3 codec";
     const int rate = 44100;
     const auto tone = Tone(rate / 2, 10000.0, rate);
-    const std::string image = Encode(SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III, 1, rate, tone);
+    const std::string image = EncodeSound(SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III, 1, rate, tone);
     ASSERT_FALSE(image.empty());
     DecodedSound sound;
     ASSERT_EQ(Decode(image, 600 * rate, sound), DecodeResult::kOk);
@@ -203,7 +249,7 @@ TEST_F(SndfileReadTest, CompressedWaveFilesBecomeWaveforms) {
                                                               {SF_FORMAT_IMA_ADPCM, 17, 700}};
     for (const auto& [codec, tag, tolerance] : codecs) {
         SCOPED_TRACE(tag);
-        ASSERT_EQ(Read("bell.wav", Encode(SF_FORMAT_WAV | codec, 1, 8000, tone)),
+        ASSERT_EQ(Read("bell.wav", EncodeSound(SF_FORMAT_WAV | codec, 1, 8000, tone)),
                   CWaveData::kReadOk);
         EXPECT_EQ(m_copy.m_format.m_formatTag, tag);
         EXPECT_GE(m_wave.m_sampleCount, 2000);
@@ -232,8 +278,8 @@ class SndfileMp3Test : public SndfileReadTest {
         std::vector<std::int16_t> half(tone.size());
         for (std::size_t i = 0; i < tone.size(); ++i)
             half[i] = static_cast<std::int16_t>(tone[i] / 2);
-        return Encode(SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III, channels, rate,
-                      channels == 1 ? tone : Interleave({tone, half}));
+        return EncodeSound(SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III, channels, rate,
+                           channels == 1 ? tone : Interleave({tone, half}));
     }
 };
 
@@ -321,8 +367,8 @@ TEST_F(SndfileReadTest, FlacAndOggFilesReadThroughTheDecoder) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         const auto tone = Tone(c.rate / 2, 10000.0, c.rate);
-        const std::string file =
-            Encode(c.format, c.channels, c.rate, c.channels == 1 ? tone : Interleave({tone, tone}));
+        const std::string file = EncodeSound(c.format, c.channels, c.rate,
+                                             c.channels == 1 ? tone : Interleave({tone, tone}));
         ASSERT_FALSE(file.empty());
         ASSERT_EQ(Read(c.name, file), CWaveData::kReadOk);
         EXPECT_EQ(m_copy.m_format.m_formatTag, c.tag);

@@ -119,12 +119,14 @@ TEST(PartialData, CentsNotesAndPitchReference) {
     table.UpdateCentsAndNotes();  // no nominal: cents stay
     EXPECT_EQ(table.m_cents[2], 0);
     table.m_nominal = 500;
-    table.m_freq[5] = -100;  // typed, not rebuilt: no interval
+    table.m_freq[5] = -100;    // typed, not rebuilt: no interval
+    table.m_freq[6] = 1e-322;  // its ratio to the nominal is 0: no interval either, not -inf
     table.UpdateCentsAndNotes();
     EXPECT_DOUBLE_EQ(table.m_cents[0], -1270.6);
     EXPECT_DOUBLE_EQ(table.m_cents[2], 1200.0);
     EXPECT_DOUBLE_EQ(table.m_cents[3], 1501.1);
     EXPECT_EQ(table.m_cents[5], 0);
+    EXPECT_EQ(table.m_cents[6], 0);
     EXPECT_EQ(table.m_note[4], " ");
 
     table.m_aRef = 432;

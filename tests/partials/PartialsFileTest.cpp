@@ -8,7 +8,9 @@
 #include <gtest/gtest.h>
 
 #include "partials/PartialData.h"
+#include "support/ReadBack.h"
 #include "support/ScriptedUiServices.h"
+#include "support/SeedFiles.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -120,7 +122,8 @@ TEST(PartialsFile, CancelFailuresAndTheirTexts) {
     f.table.m_nominal = 440;
     for (const auto& [path, code] : {std::pair<std::optional<std::string>, int>{std::nullopt, 2},
                                      {f.dir.File("missing.par"), 1},
-                                     {f.dir.Path(), 1}}) {
+                                     {f.dir.Path(), 1},
+                                     {f.dir.Fifo("pipe.par"), 1}}) {
         f.ui.AnswerOpen(path);
         EXPECT_EQ(f.table.ReadPartialsFile(f.ui), code);
     }
@@ -250,6 +253,65 @@ TEST(PartialsFile, ShortForm) {
              {"Nominal 500", 0}, {"Nominal:   -7.5e1x", -75}, {"Nominal: none", 0}}) {
         EXPECT_EQ(f.Read(CrLf({"Partials", "File is x", line, "h", "500,1,0"})), 0);
         EXPECT_EQ(f.table.m_nominal, nominal) << line;
+    }
+}
+
+// A nominal whose line 2 would not fit the reader's line even without a title: the reader
+// refuses it, and the writer will not write a file it could not read back.
+TEST(PartialsFile, ANominalTooLargeForLineTwoIsRefusedOnBothSides) {
+    Fixture f;
+    EXPECT_EQ(f.ReadLong({"500,0,1,0,0,0"}, "wave file is b, nominal: 1e36, A=440.0, "), 4);
+    EXPECT_EQ(f.table.m_nominal, 0);
+    EXPECT_FALSE(f.table.m_hasData);
+
+    // The largest six-decimal text that leaves room for German names reads and writes back.
+    const std::string largest = "99999999999999991611392.000000";
+    ASSERT_EQ(f.ReadLong({"500,0,1,0,0,0"}, "wave file is b, nominal: " + largest + ", A=440.0, "),
+              0);
+    f.table.m_germanNames = true;
+    const std::vector<std::string> lines = f.Write("bell");
+    EXPECT_EQ(lines[1], "wave file is , nominal: " + largest + ", A=440.0, German names");
+    EXPECT_EQ(f.Read(CrLf(lines)), 0);
+    EXPECT_EQ(f.table.m_nominal, 1e23);
+
+    // A nominal typed into Edit Partials: no dialog, no file, and the caller hears of it.
+    f.table.m_nominal = 1e30;
+    const std::size_t dialogs = f.ui.m_fileDialogs.size();
+    EXPECT_FALSE(f.table.WritePartialsFile(f.ui, "bell"));
+    EXPECT_EQ(f.ui.m_fileDialogs.size(), dialogs);
+    char written[4] = "";
+    std::FILE* memory = fmemopen(written, sizeof written, "w");
+    EXPECT_FALSE(f.table.FormatPartials(memory, "bell"));
+    EXPECT_EQ(std::ftell(memory), 0);
+    std::fclose(memory);
+}
+
+// What a file holds beyond six decimals is not what the program would write, so it is taken
+// as the program writes it: rows that only differ there are one row, a frequency that only
+// shows there is none, and reading, writing and reading again changes nothing.
+TEST(PartialsFile, NumbersAreTakenToTheirSixDecimals) {
+    Fixture f;
+    EXPECT_EQ(f.ReadLong({"0.0000004,0,1,0,0,0"}), 4);
+    ASSERT_EQ(f.ReadLong({"100.0000001,0.0000006,1,0,0,0", "100.0000002,0,2,0,0,0",
+                          "200.1234566,0,1e-7,0,0,0"},
+                         "wave file is b, nominal: 150.00000049, A=440.0, "),
+              0);
+    EXPECT_EQ(f.Rows(), (std::vector<double>{100.0, 200.123457}));
+    EXPECT_EQ(f.table.m_splashAmp[0], 0.000001);
+    EXPECT_EQ(f.table.m_tailAmp[1], 0.0);
+    EXPECT_EQ(f.table.m_nominal, 150.0);
+}
+
+// Every seed file reads, and what it read is written and read back to the same table and
+// the same bytes, with either note names.
+TEST(PartialsFile, SeedFilesReadBackUnchanged) {
+    CTempDir dir;
+    CReadBack check(dir.Path());
+    for (const SeedFile& seed : PartialsSeeds()) {
+        for (const bool german : {false, true}) {
+            EXPECT_EQ(check.Partials(seed.m_bytes, german), "") << seed.m_name;
+            EXPECT_EQ(check.m_code, 0) << seed.m_name;
+        }
     }
 }
 

@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <clocale>
+#include <limits>
 #include <string>
 
 #include "platform/FileFilter.h"
@@ -37,7 +38,7 @@ TEST(NumberTextTest, FormattingIgnoresTheLocale) {
     EXPECT_EQ(FormatDoubleField(5000.0), "5000");
     EXPECT_EQ(FormatDoubleField(0.5), "0.5");
     EXPECT_EQ(FormatDoubleField(12500.125), "12500.125");
-    EXPECT_EQ(FormatDoubleField(0.1 + 0.2), "0.3");
+    EXPECT_EQ(FormatDoubleField(0.1 + 0.2), "0.30000000000000004");
     EXPECT_EQ(FormatFixed6(440.0), "440.000000");
     EXPECT_EQ(FormatFixed6(-0.0000004), "-0.000000");
     EXPECT_EQ(FormatFixed6(1e300).size(), 301u + 7u);
@@ -45,6 +46,18 @@ TEST(NumberTextTest, FormattingIgnoresTheLocale) {
     std::setlocale(LC_ALL, before.c_str());
     if (!german)
         GTEST_SKIP() << "de_DE.UTF-8 is not installed";
+}
+
+// What a field shows reads back as the same value, up to the largest and smallest doubles.
+TEST(NumberTextTest, FieldTextReadsBackAsItsValue) {
+    const double max = std::numeric_limits<double>::max();
+    EXPECT_EQ(FormatDoubleField(max), "1.7976931348623157e+308");
+    for (const double value : {max, -max, std::numeric_limits<double>::denorm_min(), 0.1 + 0.2,
+                               4321 * 0.1, 1.0 / 3.0, -2.5e-7, 440.0})
+        EXPECT_EQ(ParseDoubleField(FormatDoubleField(value)), value) << value;
+    EXPECT_EQ(RoundToFixed6(1000.1234565001), 1000.123457);
+    EXPECT_EQ(RoundToFixed6(4e-7), 0.0);
+    EXPECT_EQ(RoundToFixed6(1e300), 1e300);
 }
 
 TEST(FileFilterTest, SplitsDescriptionsAndPatterns) {

@@ -1,5 +1,7 @@
 #include "support/TempDir.h"
 
+#include <sys/stat.h>
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -14,6 +16,13 @@ CTempDir::CTempDir() {
     if (mkdtemp(pattern.data()) == nullptr)
         throw std::runtime_error("mkdtemp failed");
     m_path = pattern;
+}
+
+std::string CTempDir::Fifo(const std::string& name) const {
+    const std::string path = File(name);
+    if (mkfifo(path.c_str(), 0600) != 0)
+        throw std::runtime_error("mkfifo failed");
+    return path;
 }
 
 CTempDir::~CTempDir() {

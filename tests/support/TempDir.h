@@ -12,6 +12,8 @@ class CTempDir {
 
     const std::string& Path() const { return m_path; }
     std::string File(const std::string& name) const { return m_path + "/" + name; }
+    // Makes a named pipe in the folder, which nothing writes to, and returns its path.
+    std::string Fifo(const std::string& name) const;
 
   private:
     std::string m_path;

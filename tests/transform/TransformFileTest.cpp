@@ -10,7 +10,9 @@
 #include <vector>
 
 #include "platform/NumberText.h"
+#include "support/ReadBack.h"
 #include "support/ScriptedUiServices.h"
+#include "support/SeedFiles.h"
 #include "support/TempDir.h"
 #include "transform/TransformData.h"
 
@@ -286,6 +288,10 @@ TEST(TransformFile, ReadResultCodesAndTexts) {
         {with("100.500000,2.250000", "100.500000,nan"), kTransformFormatError},
         {with("100.500000,2.250000", "100.500000,-inf"), kTransformFormatError},
         {with("100.500000,2.250000", "100.500000,1e400"), kTransformFormatError},
+        // Numbers the program could not write back within a line of the reader's buffer.
+        {with("100.500000,2.250000", "100.500000,1e50"), kTransformReadOk},
+        {with("100.500000,2.250000", "100.500000,1e70"), kTransformFormatError},
+        {with("end freq: 101.000000", "end freq: 1e30"), kTransformFormatError},
         {with("101.000000,0.125000\r\n", ""), kTransformNotEnoughData},
         {with("100.500000,", "100.511000,"), kTransformBadFrequency},
         {with("100.500000,", "100.509000,"), kTransformReadOk},
@@ -312,6 +318,8 @@ TEST(TransformFile, ReadResultCodesAndTexts) {
     CTempDir dir;
     CScriptedUiServices missing;
     missing.AnswerOpen(dir.File("none.csv"));
+    EXPECT_EQ(ReadTransformFile(missing, t, source), kTransformOpenFailed);
+    missing.AnswerOpen(dir.Fifo("pipe.csv"));  // would wait for a writer if it were opened
     EXPECT_EQ(ReadTransformFile(missing, t, source), kTransformOpenFailed);
     EXPECT_EQ(source.m_sampleRate, 7);
     EXPECT_EQ(missing.m_waitDepth, 0);
@@ -347,9 +355,14 @@ TEST(TransformFile, EveryGridWrittenReadsBackToTheSameFile) {
     const struct {
         double start, end, interval;
         std::int32_t rate;
-    } grids[] = {{0.0, 5000.0, 0.3, 44100},        {0.0, 5000.0, 0.7, 48000},
-                 {0.0, 100.05, 1.0, 8000},         {12.5, 4000.0, 0.125, 96000},
-                 {0.0, 10000.0, 0.1234567, 44100}, {100.0, 101.0, 0.5, 22050}};
+    } grids[] = {{0.0, 5000.0, 0.3, 44100},
+                 {0.0, 5000.0, 0.7, 48000},
+                 {0.0, 100.05, 1.0, 8000},
+                 {12.5, 4000.0, 0.125, 96000},
+                 {0.0, 10000.0, 0.1234567, 44100},
+                 {100.0, 101.0, 0.5, 22050},
+                 // The lines' six decimals span exactly 0.5, which would give 3 steps.
+                 {100.0, 101.5, 0.500000005, 44100}};
     for (const auto& g : grids) {
         TransformRequest grid;
         grid.m_startFreq = g.start;
@@ -394,4 +407,48 @@ TEST(TransformFile, LinesOffTheHeadersGridAreRejected) {
     for (int j = 0; j <= 100; ++j)
         bytes += FormatLine(j * 1.0005, 1.0);
     EXPECT_EQ(ReadCode(bytes), kTransformBadFrequency);
+}
+
+// A grid whose points do not rise one above the other describes no transform: an interval
+// that underflows to 0, or one too fine for frequencies of that size to tell apart.
+TEST(TransformFile, AGridThatDoesNotRiseIsBadData) {
+    const auto file = [](const std::string& grid, int lines, const std::string& line) {
+        std::string bytes = kHeader;
+        bytes.replace(bytes.find("start freq: 100.000000, end freq: 101.000000, steps: 2"), 54,
+                      grid);
+        for (int j = 0; j < lines; ++j)
+            bytes += line;
+        return bytes;
+    };
+    EXPECT_EQ(ReadCode(file("start freq: 0, end freq: 5e-324, steps: 2", 3, "0.000000,1.0\r\n")),
+              kTransformBadGrid);
+    EXPECT_EQ(ReadCode(file("start freq: 1000000000, end freq: 1000000000.000001, steps: 1000",
+                            1001, "1000000000.000000,1.0\r\n")),
+              kTransformBadGrid);
+    EXPECT_EQ(ReadCode(file("start freq: 1000000000, end freq: 1000000001, steps: 1000", 1001,
+                            "1000000000.000000,1.0\r\n")),
+              kTransformBadFrequency);
+}
+
+// Values beyond six decimals are taken as the program would write them, so a file read and
+// written reads back to the same transform.
+TEST(TransformFile, ValuesAreTakenToTheirSixDecimals) {
+    std::string bytes = kHeader + kData;
+    bytes.replace(bytes.find("100.500000,2.250000"), 19, "100.5,2.2500006");
+    bytes.replace(bytes.find("101.000000,0.125000"), 19, "101.0000004,0.0000004");
+    CTransformData t;
+    ASSERT_EQ(ReadBytes(bytes, t).code, kTransformReadOk);
+    EXPECT_EQ(std::tuple(t.m_values[0], t.m_values[1], t.m_values[2]),
+              std::tuple(1.5, 2.250001, 0.0));
+}
+
+TEST(TransformFile, SeedFilesReadBackUnchanged) {
+    CTempDir dir;
+    CReadBack check(dir.Path());
+    for (const SeedFile& seed : TransformSeeds()) {
+        EXPECT_EQ(check.Transform(seed.m_bytes), "") << seed.m_name;
+        EXPECT_EQ(check.m_code,
+                  seed.m_name == "relative.csv" ? kNotTransformFile : kTransformReadOk)
+            << seed.m_name;
+    }
 }

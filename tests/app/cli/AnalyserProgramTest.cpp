@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "support/BellSound.h"
-#include "support/SndfileEncoder.h"
+#include "support/SoundEncoding.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -52,7 +52,7 @@ TEST(AnalyserProgram, AnalysesEveryRecordingItCanReadAndSaysWhichItCannot) {
     const std::string flac = dir.File("flac/bell.flac");
     const std::string damaged = dir.File("wav/damaged.wav");
     WriteFileBytes(wav, BellWav(440.0, ClassicBell(), 1.5));
-    WriteFileBytes(flac, Encode(SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 1, kBellRate, samples));
+    WriteFileBytes(flac, EncodeSound(SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 1, kBellRate, samples));
     WriteFileBytes(damaged, "RIFF....WAVEjunk");
 
     const ProcessResult run =

@@ -9,10 +9,10 @@
 #include "support/TempDir.h"
 
 // Encodes interleaved samples with libsndfile's own encoders, the way another program would
-// have written the file. Only for tests that link libsndfile: the backends' and the
-// analyser's.
-inline std::string Encode(int format, int channels, int rate,
-                          const std::vector<std::int16_t>& samples) {
+// have written the file; empty when the library cannot write the format. For the backend
+// tests and the decoder's fuzz seeds only: the model's tests never link libsndfile.
+inline std::string EncodeSound(int format, int channels, int rate,
+                               const std::vector<std::int16_t>& samples) {
     CTempDir dir;
     const std::string path = dir.File("sound");
     SF_INFO info{};
