@@ -25,18 +25,6 @@ TEST(WaveDataTest, FileNamePieces) {
     }
 }
 
-TEST(WaveDataTest, CreateEmptyDescribesSixteenBitMonoAndForgetsTheFile) {
-    CWaveData wave;
-    wave.m_fileName = "/x/y.wav";
-    wave.m_freqPercent = 105.9;
-    ASSERT_TRUE(wave.CreateEmpty(22050, 1000, 16));
-    EXPECT_EQ(std::tuple(wave.m_format.m_channels, wave.m_format.m_avgBytesPerSec,
-                         wave.m_format.m_blockAlign, wave.m_dataBytes, wave.m_selEnd),
-              std::tuple(1, 44100u, 2, 2000u, 1000));
-    EXPECT_EQ(wave.m_fileName, "No file loaded");
-    EXPECT_EQ(wave.m_freqPercent, 100.0);
-}
-
 // A waveform of count samples whose sample i is i - 20000, so interpolated values can be
 // read off, with a selection.
 CWaveData Ramp(std::int32_t count, std::int32_t selStart, std::int32_t selEnd) {
