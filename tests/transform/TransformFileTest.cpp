@@ -322,6 +322,7 @@ TEST(TransformFile, EveryGridWrittenReadsBackToTheSameFile) {
         // Smoothed on reading when there are enough steps for it.
         EXPECT_EQ(std::pair(back.m_valid, back.m_smoothedValid),
                   std::pair(true, back.m_steps >= 200));
+        EXPECT_NEAR(back.m_maxValue, t.m_maxValue, 5e-7);
         for (std::int32_t j = 0; j <= back.m_steps; ++j) {
             ASSERT_NEAR(back.FrequencyAt(j), t.FrequencyAt(j), 1e-6) << j;
             ASSERT_NEAR(back.m_values[j], values[j], 5e-7);
