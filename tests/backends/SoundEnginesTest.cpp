@@ -38,28 +38,21 @@ bool PlayToTheEnd(CSoundOut& engine) {
     return finished;
 }
 
-TEST_F(SoundFileTest, PlayingTheSelectionSendsExactlyItsSamplesToTheDevice) {
+TEST_F(SoundFileTest, PlayingSendsExactlyTheSelectionOrTheWholeWaveformToTheDevice) {
     CWaveData wave;
     MakeWave(wave, 50000);
-    CPortAudioOutput device;
-    CSoundOut engine(device);
-    ASSERT_EQ(engine.Open(wave, {{7000, 33000}, true, 50000}), CSoundOut::kPlaying);
-    ASSERT_TRUE(PlayToTheEnd(engine));
-    const auto played = Played();
-    EXPECT_TRUE(ContainsRun(played, Slice(wave, 7000, 33000)));
-    // Nothing on either side of the selection was played.
-    EXPECT_FALSE(ContainsRun(played, Slice(wave, 6990, 7010)));
-    EXPECT_FALSE(ContainsRun(played, Slice(wave, 32990, 33010)));
-}
-
-TEST_F(SoundFileTest, PlayingWithoutTheBoxSendsTheWholeWaveform) {
-    CWaveData wave;
-    MakeWave(wave, 50000);
-    CPortAudioOutput device;
-    CSoundOut engine(device);
-    ASSERT_EQ(engine.Open(wave, {{7000, 33000}, false, 50000}), CSoundOut::kPlaying);
-    ASSERT_TRUE(PlayToTheEnd(engine));
-    EXPECT_TRUE(ContainsRun(Played(), Slice(wave, 0, 50000)));
+    for (const bool boxed : {true, false}) {
+        SCOPED_TRACE(boxed);
+        CPortAudioOutput device;
+        CSoundOut engine(device);
+        ASSERT_EQ(engine.Open(wave, {{7000, 33000}, boxed, 50000}), CSoundOut::kPlaying);
+        ASSERT_TRUE(PlayToTheEnd(engine));
+        const auto played = Played();
+        EXPECT_TRUE(ContainsRun(played, boxed ? Slice(wave, 7000, 33000) : Slice(wave, 0, 50000)));
+        // With the box, nothing on either side of the selection was played.
+        EXPECT_NE(ContainsRun(played, Slice(wave, 6990, 7010)), boxed);
+        EXPECT_NE(ContainsRun(played, Slice(wave, 32990, 33010)), boxed);
+    }
 }
 
 // Holds the first buffer the device returns until the test lets it through, so that the

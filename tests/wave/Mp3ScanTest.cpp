@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "platform/TextFile.h"
@@ -77,16 +78,12 @@ TEST_F(Mp3ScanTest, EveryVersionAndLayerGivesItsRateFrameLengthAndFormat) {
         EXPECT_EQ(m_wave.m_sampleCount, count * c.samplesPerFrame);
         EXPECT_EQ(m_wave.m_dataBytes, file.size());
         const WaveFormat& f = m_wave.m_format;
-        EXPECT_EQ(f.m_formatTag, 85);
-        EXPECT_EQ(f.m_channels, c.channels);
-        EXPECT_EQ(f.m_samplesPerSec, c.rate);
-        // The file's length over its duration, truncated.
-        EXPECT_EQ(f.m_avgBytesPerSec,
-                  static_cast<std::uint32_t>(static_cast<std::uint64_t>(file.size()) * c.rate /
-                                             (count * c.samplesPerFrame)));
-        EXPECT_EQ(f.m_blockAlign, 1);
-        EXPECT_EQ(f.m_bitsPerSample, 0);
-        EXPECT_EQ(f.m_extraSize, 12);
+        // The byte rate is the file's length over its duration, truncated.
+        EXPECT_EQ(std::tuple(f.m_formatTag, f.m_channels, f.m_samplesPerSec, f.m_avgBytesPerSec,
+                             f.m_blockAlign, f.m_bitsPerSample, f.m_extraSize),
+                  std::tuple(85, c.channels, c.rate,
+                             std::uint32_t(file.size() * c.rate / (count * c.samplesPerFrame)), 1,
+                             0, 12));
         const std::vector<int> extra(f.m_extra, f.m_extra + 12);
         const int blockSize = c.samplesPerFrame / 8;
         EXPECT_EQ(extra, (std::vector<int>{1, 0, 2, 0, 0, 0, blockSize & 0xff, blockSize >> 8, 1, 0,
@@ -102,7 +99,7 @@ TEST_F(Mp3ScanTest, PaddingJunkAndFalseSyncsArePassedOver) {
     const std::string layerOne = mp3::Frames(mp3::Header(0xFF, 0x10, 0x80), 34, 1, true);
     const std::string layerOnePadded =
         mp3::Frames(mp3::Header(0xFF, 0x12, 0x80), 34, 1, true) + std::string(4, '\0');
-    // Syncs whose headers are refused: layer 0, version 1, bit rates 0 and 15, rate index 3.
+    // Refused headers: layer 0, version 1, bit rates 0 and 15, rate index 3.
     const std::string refused = mp3::Header(0xF9, 0x90, 0x40) + mp3::Header(0xEB, 0x90, 0x40) +
                                 mp3::Header(0xFB, 0x00, 0x40) + mp3::Header(0xFB, 0xF0, 0x40) +
                                 mp3::Header(0xFB, 0x9C, 0x40);
