@@ -12,15 +12,11 @@
 
 #include "partials/PartialData.h"
 #include "support/ScriptedUiServices.h"
+#include "support/gui/DialogTestTools.h"
 #include "transform/TransformData.h"
 #include "view/gui/TransformViewDlg.h"
 
 namespace {
-
-QString AccessibleName(QWidget* widget) {
-    QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(widget);
-    return iface ? iface->text(QAccessible::Name) : QString();
-}
 
 // A bell-like spectrum by 0.5 Hz from 0 Hz (at 2000 steps 3 values a column when it fits):
 // hum 125, prime 250, tierce 300, nominal 500 and superquint 750 Hz on a floor of 0.01.
@@ -113,25 +109,23 @@ class TransformViewDlgTest : public QObject {
                                      "1000", "0Hz", "480Hz", "960Hz", "500", "0", ""}));
         QVERIFY(m_dlg->m_backButton->isDefault());
 
-        QStringList names;
-        const auto check = [&](QWidget* w) {
-            names << AccessibleName(w);
-            QVERIFY2(!names.back().isEmpty(), w->metaObject()->className());
-            QVERIFY2(w->focusPolicy() & Qt::TabFocus, qPrintable(names.back()));
-        };
+        QList<QWidget*> controls{m_dlg->m_sensitivitySlider, m_dlg->m_zoomBar, m_dlg->m_scrollBar,
+                                 m_dlg->m_cursorSpin, m_dlg->m_list};
         for (auto* edit : m_dlg->findChildren<QLineEdit*>())
             if (!qobject_cast<QSpinBox*>(edit->parentWidget()))  // not the spin's own field
-                check(edit);
+                controls << edit;
         for (auto* button : m_dlg->findChildren<QAbstractButton*>()) {
-            if (button->text().isEmpty())
-                continue;  // the list's corner button
-            QCOMPARE(AccessibleName(button), button->text());
-            check(button);
+            if (!button->text().isEmpty()) {  // not the list's corner button
+                QCOMPARE(AccessibleName(button), button->text());
+                controls << button;
+            }
         }
-        for (QWidget* w : std::initializer_list<QWidget*>{m_dlg->m_sensitivitySlider,
-                                                          m_dlg->m_zoomBar, m_dlg->m_scrollBar,
-                                                          m_dlg->m_cursorSpin, m_dlg->m_list})
-            check(w);
+        QStringList names;
+        for (QWidget* w : controls) {
+            names << AccessibleName(w);
+            QVERIFY2(!names.back().isEmpty() && (w->focusPolicy() & Qt::TabFocus),
+                     qPrintable(names.back() + w->metaObject()->className()));
+        }
         for (const char* label : {"File:", "Cursor Freq. (Hz)", "Amplitude", "Low Nominal",
                                   "High Nominal", "Partial search sensitivity:"})
             QVERIFY2(names.contains(QString::fromLatin1(label)), label);
@@ -288,8 +282,7 @@ class TransformViewDlgTest : public QObject {
 
     void badLowNominalIsPromptedAndTheCommandStillRuns() {
         Open();
-        QTest::mouseClick(m_dlg->m_restrictBox, Qt::LeftButton, {},
-                          QPoint(8, m_dlg->m_restrictBox->height() / 2));
+        ClickBox(m_dlg->m_restrictBox);
         m_dlg->m_lowNominalEdit->setText("abc");
         m_dlg->m_highNominalEdit->setText("400");
         Click(m_dlg->m_findButton);
