@@ -54,9 +54,8 @@ class MainDlgTest : public QObject {
         CModalAnswers answers;
         QStringList details;
         answers.Then([&](QDialog& dialog) {
-            for (const char* name : {"Format", "Channels", "Samples per sec", "Bytes per sec",
-                                     "Block align", "Bits per sample", "No. of bytes"})
-                details << FieldText(dialog, name);
+            details = FieldTexts(dialog, {"Format", "Channels", "Samples per sec", "Bytes per sec",
+                                          "Block align", "Bits per sample", "No. of bytes"});
             CheckControlsAreNamedAndReachable(dialog);
             CModalAnswers::ClickButton(dialog, "OK");
         });
@@ -92,12 +91,9 @@ class MainDlgTest : public QObject {
 
     void startsWithDefaultsAndOnlyTheAlwaysEnabledButtons() {
         QCOMPARE(m_panel->windowTitle(), QStringLiteral("Waveform Analysis"));
-        const std::pair<const char*, const char*> fields[] = {
-            {"Steps (number)", "10000"},     {"Freq. incr. (%)", "100"},
-            {"Filename:", "No file loaded"}, {"Start Frequency", "0"},
-            {"End Frequency", "5000"},       {"Interval (Hz)", "0.5"}};
-        for (const auto& [name, text] : fields)
-            QCOMPARE(Text(name), QString(text));
+        QCOMPARE(FieldTexts(*m_panel, {"Steps (number)", "Freq. incr. (%)", "Filename:",
+                                       "Start Frequency", "End Frequency", "Interval (Hz)"}),
+                 QStringList({"10000", "100", "No file loaded", "0", "5000", "0.5"}));
         QVERIFY(Button(*m_panel, "A=440Hz")->isChecked());
         QCOMPARE(EnabledButtonTexts(),
                  QStringList({"Analyse File", "EXIT", "Read Partials", "Read Transform",
@@ -115,25 +111,20 @@ class MainDlgTest : public QObject {
         QCOMPARE(Text("Start Sample"), QStringLiteral("0"));
     }
 
+    // Steps follow what is typed, but half-typed or emptied text is left as it is, with no
+    // prompt; an empty range or interval leaves steps alone.
     void typingTheRangeKeepsStepsInStep() {
-        Type(Field(*m_panel, "End Frequency"), "12500.125");
-        Type(Field(*m_panel, "Interval (Hz)"), "0.125");
-        QCOMPARE(Text("Steps (number)"), QStringLiteral("100001"));
-        // Half-typed text stays as typed and raises no prompt.
-        Type(Field(*m_panel, "Interval (Hz)"), "0.");
-        QCOMPARE(Text("Interval (Hz)"), QStringLiteral("0."));
-        Type(Field(*m_panel, "Interval (Hz)"), "1");
-        QCOMPARE(Text("Steps (number)"), QStringLiteral("12500"));
-        // An empty range or interval leaves steps alone.
-        Type(Field(*m_panel, "End Frequency"), "0");
-        QCOMPARE(Text("Steps (number)"), QStringLiteral("12500"));
-        Type(Field(*m_panel, "End Frequency"), "5000");
-        Type(Field(*m_panel, "Interval (Hz)"), "0");
-        QCOMPARE(Text("Steps (number)"), QStringLiteral("5000"));
-        // A field emptied to be typed afresh stays empty meanwhile.
-        Field(*m_panel, "End Frequency")->clear();
-        QCOMPARE(Text("End Frequency"), QString());
-        QCOMPARE(Text("Steps (number)"), QStringLiteral("5000"));
+        const struct {
+            const char *field, *typed, *steps;
+        } rows[] = {{"Interval (Hz)", "0.125", "40000"}, {"End Frequency", "12500.125", "100001"},
+                    {"Interval (Hz)", "0.", "100001"},   {"Interval (Hz)", "1", "12500"},
+                    {"End Frequency", "0", "12500"},     {"End Frequency", "5000", "5000"},
+                    {"Interval (Hz)", "0", "5000"},      {"End Frequency", "", "5000"}};
+        for (const auto& r : rows) {
+            Type(Field(*m_panel, r.field), r.typed);
+            QCOMPARE(Text(r.field), QString(r.typed));
+            QCOMPARE(Text("Steps (number)"), QString(r.steps));
+        }
         QVERIFY(m_ui->m_messages.empty());
     }
 
@@ -202,11 +193,9 @@ class MainDlgTest : public QObject {
             WriteWav("tenor.wav", CWavBuilder::Pcm(2, 44100, 16, CWavBuilder::Samples16(stereo))));
         QCOMPARE(ReadWaveformDetails(), QStringList({"Waveform details", "Raw PCM", "stereo",
                                                      "44100", "176400", "4", "16", "200000"}));
-        const std::pair<const char*, const char*> fields[] = {
-            {"Filename:", "tenor.wav"}, {"No. of Samples", "50000"}, {"Sample Rate", "44100"},
-            {"Start Sample", "2000"},   {"End Sample", "50000"},     {"Freq. incr. (%)", "100"}};
-        for (const auto& [name, text] : fields)
-            QCOMPARE(Text(name), QString(text));
+        QCOMPARE(FieldTexts(*m_panel, {"Filename:", "No. of Samples", "Sample Rate", "Start Sample",
+                                       "End Sample", "Freq. incr. (%)"}),
+                 QStringList({"tenor.wav", "50000", "44100", "2000", "50000", "100"}));
         QCOMPARE(Params().m_fileTitle, std::string("tenor"));
         for (const char* name : {"Write Waveform", "Do Transform", "View Waveform"})
             QVERIFY2(Button(*m_panel, name)->isEnabled(), name);

@@ -225,9 +225,7 @@ class SoundPanelTest : public QObject {
         Press(record, "Start record");
         Named<QSlider>(record, "Trigger threshold")->setValue(50);  // level 16350
         Capture(record, Silence());
-        auto atLevel = std::vector<std::int16_t>(kBuffer, 16350);
-        atLevel[0] = -32768;
-        Capture(record, atLevel);
+        Capture(record, std::vector<std::int16_t>(kBuffer, 16350));
         QCOMPARE(Field(record, "Status")->text(), QStringLiteral("wait for trigger"));
         Capture(record, std::vector<std::int16_t>(kBuffer, 16351));
         QCOMPARE(Field(record, "Status")->text(), QStringLiteral("recording..."));
@@ -346,11 +344,8 @@ class SoundPanelTest : public QObject {
     }
 
     static QStringList PanelFields(CMainDlg& panel) {
-        QStringList texts;
-        for (const char* name :
-             {"Filename:", "No. of Samples", "Sample Rate", "Start Sample", "End Sample"})
-            texts << FieldText(panel, name);
-        return texts;
+        return FieldTexts(
+            panel, {"Filename:", "No. of Samples", "Sample Rate", "Start Sample", "End Sample"});
     }
 
     void playWaveformPlaysThePanelsTypedSelectionAfterTheSync() {

@@ -24,6 +24,14 @@ inline QString FieldText(QWidget& dialog, const QString& name) {
     return QStringLiteral("<no field %1>").arg(name);
 }
 
+// The texts of the edits with these names, in this order.
+inline QStringList FieldTexts(QWidget& dialog, std::initializer_list<const char*> names) {
+    QStringList texts;
+    for (const char* name : names)
+        texts << FieldText(dialog, name);
+    return texts;
+}
+
 // The one control of type T in the dialog that is named `name`, as a screen reader finds
 // it; the test stops with a message when there is none or more than one.
 template <class T>
