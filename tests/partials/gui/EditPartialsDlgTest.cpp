@@ -219,11 +219,10 @@ class EditPartialsDlgTest : public QObject {
         QCOMPARE(AccessibleName(dlg.m_cells[2][Dlg::kFreq]), QStringLiteral("Freq. (Hz) row 3"));
         QCOMPARE(AccessibleName(dlg.m_cells[24][Dlg::kNote]), QStringLiteral("Note row 25"));
         QCOMPARE(AccessibleName(dlg.m_noiseEdits[1]), QStringLiteral("Noise Tail Amp"));
+        CheckControlsAreNamedAndReachable(dlg);
         QStringList buttons;
-        for (auto* button : dlg.findChildren<QPushButton*>()) {
+        for (auto* button : dlg.findChildren<QPushButton*>())
             buttons << button->text();
-            QCOMPARE(AccessibleName(button), button->text());
-        }
         QCOMPARE(buttons, QStringList({"OK", "Recalc", "Clear"}));
 
         // Tab visits every control once, the nominal first, then the grid row by row.
@@ -234,7 +233,6 @@ class EditPartialsDlgTest : public QObject {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             QWidget* focus = QApplication::focusWidget();
             QVERIFY2(!visited.contains(focus), qPrintable(AccessibleName(focus)));
-            QVERIFY(!AccessibleName(focus).isEmpty());
             visited << focus;
         }
         QCOMPARE(visited[2], dlg.m_cells[0][Dlg::kFreq]);

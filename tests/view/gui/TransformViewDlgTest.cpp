@@ -109,22 +109,11 @@ class TransformViewDlgTest : public QObject {
                                      "1000", "0Hz", "480Hz", "960Hz", "500", "0", ""}));
         QVERIFY(m_dlg->m_backButton->isDefault());
 
-        QList<QWidget*> controls{m_dlg->m_sensitivitySlider, m_dlg->m_zoomBar, m_dlg->m_scrollBar,
-                                 m_dlg->m_cursorSpin, m_dlg->m_list};
-        for (auto* edit : m_dlg->findChildren<QLineEdit*>())
-            if (!qobject_cast<QSpinBox*>(edit->parentWidget()))  // not the spin's own field
-                controls << edit;
-        for (auto* button : m_dlg->findChildren<QAbstractButton*>()) {
-            if (!button->text().isEmpty()) {  // not the list's corner button
-                QCOMPARE(AccessibleName(button), button->text());
-                controls << button;
-            }
-        }
-        QStringList names;
-        for (QWidget* w : controls) {
+        QStringList names = CheckControlsAreNamedAndReachable(*m_dlg);
+        for (QWidget* w : std::initializer_list<QWidget*>{m_dlg->m_cursorSpin, m_dlg->m_list}) {
             names << AccessibleName(w);
             QVERIFY2(!names.back().isEmpty() && (w->focusPolicy() & Qt::TabFocus),
-                     qPrintable(names.back() + w->metaObject()->className()));
+                     w->metaObject()->className());
         }
         for (const char* label : {"File:", "Cursor Freq. (Hz)", "Amplitude", "Low Nominal",
                                   "High Nominal", "Partial search sensitivity:"})
