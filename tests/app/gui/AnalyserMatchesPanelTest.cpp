@@ -1,14 +1,11 @@
 #include <QtTest>
 
 #include "app/BatchAnalysis.h"
-#include "app/gui/MainDlg.h"
 #include "platform/SoundDecoder.h"
 #include "support/BellSound.h"
-#include "support/ScriptedDevices.h"
-#include "support/ScriptedUiServices.h"
-#include "support/TempDir.h"
 #include "support/gui/DialogTestTools.h"
 #include "support/gui/ModalAnswer.h"
+#include "support/gui/PanelHarness.h"
 
 // The analyser of whole folders and the panel run the same Analyse File: for the same
 // recording and settings, the analyser's files hold the bytes the panel's Write Partials and
@@ -21,10 +18,9 @@ class AnalyserMatchesPanelTest : public QObject {
     // and, when a file is given for it, Write Transform in cents.
     static void RunPanel(const std::string& recording, const std::function<void(CMainDlg&)>& setUp,
                          const std::string& partials, const std::string& centsTransform) {
-        CScriptedUiServices ui;
-        CScriptedDevices devices;
-        CMainDlg panel(ui, devices.Services(), VersionStrings{});
-        panel.show();
+        CPanelHarness h;
+        CScriptedUiServices& ui = h.m_ui;
+        CMainDlg& panel = h.m_panel;
         setUp(panel);
         ui.AnswerOpen(recording);
         {

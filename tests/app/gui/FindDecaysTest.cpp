@@ -2,14 +2,11 @@
 #include <cmath>
 #include <numbers>
 
-#include "app/gui/MainDlg.h"
 #include "decay/gui/DecayDlg.h"
-#include "support/ScriptedDevices.h"
-#include "support/ScriptedUiServices.h"
-#include "support/TempDir.h"
 #include "support/WavBuilder.h"
 #include "support/gui/DialogTestTools.h"
 #include "support/gui/ModalAnswer.h"
+#include "support/gui/PanelHarness.h"
 
 namespace {
 
@@ -33,13 +30,10 @@ class FindDecaysTest : public QObject {
 
   private slots:
     void opensOnThePanelsSelectionOnceEverythingIsThere() {
-        CTempDir dir;
-        WriteFileBytes(dir.File("tenor.wav"), ThreeSeconds());
-        CScriptedUiServices ui;
-        CScriptedDevices devices;
-        CMainDlg panel(ui, devices.Services(), VersionStrings{});
-        panel.show();
-        ui.AnswerOpen(dir.File("tenor.wav"));
+        CPanelHarness h;
+        CMainDlg& panel = h.m_panel;
+        WriteFileBytes(h.m_dir.File("tenor.wav"), ThreeSeconds());
+        h.m_ui.AnswerOpen(h.m_dir.File("tenor.wav"));
         {
             CModalAnswers answers;  // the details, the transform's progress, its view
             answers.Then([](QDialog& d) { d.accept(); });
@@ -48,20 +42,18 @@ class FindDecaysTest : public QObject {
             Press(panel, "Do Transform");
         }
         QVERIFY(!Button(panel, "Find Decays")->isEnabled());  // no partials yet
-        CPartialData& table = panel.Document().m_partials;
-        table.AddPartial(250.0, 0, 1, 0, 0, CPartialData::kUnnamed);
-        table.AddPartial(500.0, 0, 1, 0, 0, CPartialData::kUnnamed);
+        h.Doc().m_partials.AddPartial(250.0, 0, 1, 0, 0, CPartialData::kUnnamed);
+        h.Doc().m_partials.AddPartial(500.0, 0, 1, 0, 0, CPartialData::kUnnamed);
         {
             CModalAnswers answers;
             Press(panel, "View / Edit Partials");
         }
         QVERIFY(Button(panel, "Find Decays")->isEnabled());
 
-        // What the panel shows but has not read yet counts: the command reads and syncs.
+        // What the panel shows but has not read yet counts; a rate the panel may show after
+        // reading another recording's transform file does not: the waveform's own is used.
         Type(Field(panel, "Start Sample"), "2000");
         Type(Field(panel, "End Sample"), "90000");
-        // A rate the panel may show after reading another recording's transform file: the
-        // analysis follows the waveform's own.
         Field(panel, "Sample Rate")->setText("8000");
         TransformRequest firstRun;
         CModalAnswers answers;
@@ -77,7 +69,7 @@ class FindDecaysTest : public QObject {
         });
         Press(panel, "Find Decays");
         QCOMPARE(answers.Titles(), std::vector<QString>{"Calculate Partials Decay"});
-        QVERIFY2(ui.m_messages.empty(), ui.LastMessage().c_str());
+        QVERIFY2(h.m_ui.m_messages.empty(), h.m_ui.LastMessage().c_str());
         QCOMPARE(firstRun.m_startSample, 2000);
         QCOMPARE(firstRun.m_endSample, 90000);
         QCOMPARE(firstRun.m_sampleRate, kRate);

@@ -73,11 +73,9 @@ class DecayDlgTest : public QObject {
         CDecayDlg dlg(m_table, m_source, m_ui);
         dlg.show();
         QCOMPARE(dlg.windowTitle(), QStringLiteral("Calculate Partials Decay"));
-        QCOMPARE(FieldText(dlg, "Start sample"), QStringLiteral("1000"));
-        QCOMPARE(FieldText(dlg, "End sample"), QString::number(1000 + 5 * kRate));
-        QCOMPARE(FieldText(dlg, "Splash trans length"), QStringLiteral("1102"));
-        QCOMPARE(FieldText(dlg, "Tail trans length"), QStringLiteral("8820"));
-        QCOMPARE(FieldText(dlg, "Tail trans step"), QStringLiteral("8820"));
+        QCOMPARE(FieldTexts(dlg, {"Start sample", "End sample", "Splash trans length",
+                                  "Tail trans length", "Tail trans step"}),
+                 QStringList({"1000", QString::number(1000 + 5 * kRate), "1102", "8820", "8820"}));
         QCOMPARE(Enabled(dlg), QStringList({"Go", "Cancel"}));
         CheckControlsAreNamedAndReachable(dlg);
 

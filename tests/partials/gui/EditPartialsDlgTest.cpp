@@ -1,4 +1,4 @@
-#include <QLabel>
+#include <QPushButton>
 #include <QScreen>
 #include <QtTest>
 #include <memory>
@@ -52,17 +52,13 @@ class EditPartialsDlgTest : public QObject {
     void showsTheTableWithItsNamesNotesAndReference() {
         Dlg& dlg = Open();
         QCOMPARE(dlg.windowTitle(), QStringLiteral("Edit Partials"));
-        QCOMPARE(dlg.m_nominalEdit->text(), QStringLiteral("500"));
-        QCOMPARE(dlg.m_nominalNoteEdit->text(), QStringLiteral("B(1) +21"));
         QCOMPARE(Names(), QStringList({"hum", "prime", "tierce", "quint", "nominal"}));
-        QCOMPARE(Cell(2, Dlg::kFreq), QStringLiteral("300"));
-        QCOMPARE(Cell(2, Dlg::kTail), QStringLiteral("3"));
-        QCOMPARE(Cell(2, Dlg::kCents), QStringLiteral("-884.3"));
-        QCOMPARE(Cell(4, Dlg::kNote), QStringLiteral("B(1) +21"));
-        QCOMPARE(Cell(5, Dlg::kFreq), QStringLiteral("0"));
-        QCOMPARE(Cell(5, Dlg::kPartial), QString());
-        QCOMPARE(dlg.m_pitchEdit->text(), QStringLiteral("A=440.0Hz"));
-        QCOMPARE(dlg.m_namesEdit->text(), QString());
+        QCOMPARE((QStringList{dlg.m_nominalEdit->text(), dlg.m_nominalNoteEdit->text(),
+                              Cell(2, Dlg::kFreq), Cell(2, Dlg::kTail), Cell(2, Dlg::kCents),
+                              Cell(4, Dlg::kNote), Cell(5, Dlg::kFreq), Cell(5, Dlg::kPartial),
+                              dlg.m_pitchEdit->text(), dlg.m_namesEdit->text()}),
+                 (QStringList{"500", "B(1) +21", "300", "3", "-884.3", "B(1) +21", "0", "",
+                              "A=440.0Hz", ""}));
         for (int c = Dlg::kCents; c <= Dlg::kNote; ++c)
             QVERIFY(dlg.m_cells[0][c]->isReadOnly());
         QVERIFY(!dlg.m_cells[0][Dlg::kDecay]->isReadOnly());
@@ -71,9 +67,9 @@ class EditPartialsDlgTest : public QObject {
         m_table->m_germanNames = true;
         m_table->UpdateNotes();
         Open();
-        QCOMPARE(m_dlg->m_pitchEdit->text(), QStringLiteral("A=432.0Hz"));
-        QCOMPARE(m_dlg->m_namesEdit->text(), QStringLiteral("German names"));
-        QCOMPARE(m_dlg->m_nominalNoteEdit->text(), QStringLiteral("C(2) -47"));
+        QCOMPARE((QStringList{m_dlg->m_pitchEdit->text(), m_dlg->m_namesEdit->text(),
+                              m_dlg->m_nominalNoteEdit->text()}),
+                 (QStringList{"A=432.0Hz", "German names", "C(2) -47"}));
     }
 
     void recalcIgnoresRowsBeyondThoseInUseOkSortsThemInAndDropsGaps() {
@@ -107,28 +103,26 @@ class EditPartialsDlgTest : public QObject {
         QCOMPARE(m_table->m_splashAmp[1], 0.0);
     }
 
+    // Cents follow the typed nominal, which is kept as typed; the partials are named only
+    // when it lies within 1 Hz of one. Nominal 0 leaves the cents as they were.
     void recalcLooksForTheNominalWithinOneHertzOfTheTypedOne() {
+        const struct {
+            const char *typed, *cents, *note;
+            bool named;
+        } rows[] = {{"502", "-6.9", "B(1) +28", false},
+                    {"500.5", "-1.7", nullptr, true},
+                    {"0", "-1.7", " ", false}};
         Dlg& dlg = Open();
-        // 2 Hz away: nothing is named, cents are taken from the typed nominal.
-        Type(dlg.m_nominalEdit, "502");
-        Click(dlg.m_recalcButton);
-        QCOMPARE(Names(), QStringList({"", "", "", "", ""}));
-        QCOMPARE(Cell(4, Dlg::kCents), QStringLiteral("-6.9"));
-        QCOMPARE(m_table->m_nominal, 502.0);
-        QCOMPARE(dlg.m_nominalNoteEdit->text(), QStringLiteral("B(1) +28"));
-
-        Type(dlg.m_nominalEdit, "500.5");
-        Click(dlg.m_recalcButton);
-        QCOMPARE(Names(), QStringList({"hum", "prime", "tierce", "quint", "nominal"}));
-        QCOMPARE(Cell(4, Dlg::kCents), QStringLiteral("-1.7"));
-        QCOMPARE(m_table->m_nominal, 500.5);  // not replaced by the partial's 500
-
-        // Nominal 0: nothing lies within 1 Hz, and cents stay as they were.
-        Type(dlg.m_nominalEdit, "0");
-        Click(dlg.m_recalcButton);
-        QCOMPARE(Names(), QStringList({"", "", "", "", ""}));
-        QCOMPARE(Cell(4, Dlg::kCents), QStringLiteral("-1.7"));
-        QCOMPARE(dlg.m_nominalNoteEdit->text(), QStringLiteral(" "));
+        for (const auto& r : rows) {
+            Type(dlg.m_nominalEdit, r.typed);
+            Click(dlg.m_recalcButton);
+            QCOMPARE(Names(), r.named ? QStringList({"hum", "prime", "tierce", "quint", "nominal"})
+                                      : QStringList({"", "", "", "", ""}));
+            QCOMPARE(Cell(4, Dlg::kCents), QString(r.cents));
+            QCOMPARE(m_table->m_nominal, QString(r.typed).toDouble());
+            if (r.note)
+                QCOMPARE(dlg.m_nominalNoteEdit->text(), QString(r.note));
+        }
     }
 
     void noiseAloneIsEnoughToSynthesiseFrom() {
@@ -220,22 +214,13 @@ class EditPartialsDlgTest : public QObject {
 
     void everyControlIsNamedAndReachableByKeyboard() {
         Dlg& dlg = Open();
-        QCOMPARE(AccessibleName(dlg.m_nominalEdit), QStringLiteral("Nominal Frequency (Hz)"));
-        QCOMPARE(AccessibleName(dlg.m_nominalNoteEdit), QStringLiteral("Note"));
         QCOMPARE(AccessibleName(dlg.m_cells[2][Dlg::kFreq]), QStringLiteral("Freq. (Hz) row 3"));
         QCOMPARE(AccessibleName(dlg.m_cells[24][Dlg::kNote]), QStringLiteral("Note row 25"));
         QCOMPARE(AccessibleName(dlg.m_noiseEdits[1]), QStringLiteral("Noise Tail Amp"));
-        QStringList labels;
-        for (auto* label : dlg.findChildren<QLabel*>())
-            labels << label->text();
-        for (const char* text : {"Freq. (Hz)", "Splash Amp.", "Tail Amp", "Attack", "Decay",
-                                 "Cents", "Partial", "Note", "Noise", "Nominal Frequency (Hz)"})
-            QVERIFY2(labels.contains(text), text);
+        CheckControlsAreNamedAndReachable(dlg);
         QStringList buttons;
-        for (auto* button : dlg.findChildren<QPushButton*>()) {
+        for (auto* button : dlg.findChildren<QPushButton*>())
             buttons << button->text();
-            QCOMPARE(AccessibleName(button), button->text());
-        }
         QCOMPARE(buttons, QStringList({"OK", "Recalc", "Clear"}));
 
         // Tab visits every control once, the nominal first, then the grid row by row.
@@ -246,7 +231,6 @@ class EditPartialsDlgTest : public QObject {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             QWidget* focus = QApplication::focusWidget();
             QVERIFY2(!visited.contains(focus), qPrintable(AccessibleName(focus)));
-            QVERIFY(!AccessibleName(focus).isEmpty());
             visited << focus;
         }
         QCOMPARE(visited[2], dlg.m_cells[0][Dlg::kFreq]);

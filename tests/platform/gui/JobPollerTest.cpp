@@ -2,6 +2,7 @@
 #include <QtTest>
 #include <atomic>
 #include <chrono>
+#include <optional>
 #include <thread>
 
 #include "platform/WorkerThread.h"
@@ -95,19 +96,9 @@ class JobPollerTest : public QObject {
         QVERIFY(DeliverPostedUntil(poller, finished, 2));
     }
 
-    void theTimerShowsProgressWhileTheJobRuns() {
-        QProgressBar bar;
-        CJobPoller poller(&bar);
-        CSteppedJob job(4);
-        QVERIFY(poller.Start(job, [] {}));
-        job.Allow(1);
-        QTRY_COMPARE_WITH_TIMEOUT(bar.value(), 25, 2000);
-        job.Allow(4);
-        QTRY_VERIFY(!poller.IsWatching());
-    }
-
-    void theBarStartsFromTheJobsOwnFigure() {
-        // A run of a series reports the series' progress: the bar must not fall back to 0.
+    // A run of a series reports the series' progress: the bar starts from the job's own
+    // figure, not 0, and the timer moves it on while the job runs.
+    void theBarStartsFromTheJobsOwnFigureAndTheTimerMovesIt() {
         struct CLaterRun : CSteppedJob {
             using CSteppedJob::CSteppedJob;
             std::int32_t PercentDone() const override {
@@ -116,10 +107,12 @@ class JobPollerTest : public QObject {
         };
         QProgressBar bar;
         CJobPoller poller(&bar);
-        CLaterRun job(2);
+        CLaterRun job(4);
         QVERIFY(poller.Start(job, [] {}));
         QCOMPARE(bar.value(), 40);
         job.Allow(2);
+        QTRY_COMPARE_WITH_TIMEOUT(bar.value(), 65, 2000);
+        job.Allow(4);
         QTRY_VERIFY(!poller.IsWatching());
         QCOMPARE(bar.value(), 90);
     }
@@ -147,27 +140,23 @@ class JobPollerTest : public QObject {
     }
 
     void theProgressDialogEndsAsTheJobDid() {
-        {
-            CSteppedJob job(3);
-            job.Allow(3);
+        const struct {
+            int steps;
+            bool startable, cancel;
+            int result;
+        } cases[] = {{3, true, false, QDialog::Accepted},
+                     {1000000, true, true, QDialog::Rejected},
+                     {1, false, false, QDialog::Rejected}};
+        for (const auto& c : cases) {
+            CSteppedJob job(c.steps, c.startable);
+            job.Allow(c.cancel ? 0 : c.steps);
             CJobProgressDlg dialog(job, "Working", "Working ...");
-            QCOMPARE(dialog.exec(), int(QDialog::Accepted));
-            QVERIFY(!dialog.JobFailed());
-        }
-        {
-            CSteppedJob job(1000000);
-            CJobProgressDlg dialog(job, "Working", "Working ...");
-            CModalAnswers answers;
-            answers.Click("Cancel");
-            QCOMPARE(dialog.exec(), int(QDialog::Rejected));
-            QVERIFY(!dialog.JobFailed());
-            QVERIFY(job.CancelRequested());
-        }
-        {
-            CSteppedJob job(1, false);
-            CJobProgressDlg dialog(job, "Working", "Working ...");
-            QCOMPARE(dialog.exec(), int(QDialog::Rejected));
-            QVERIFY(dialog.JobFailed());
+            std::optional<CModalAnswers> answers;  // unanswered, the dialog runs to the end
+            if (c.cancel)
+                answers.emplace().Click("Cancel");
+            QCOMPARE(dialog.exec(), c.result);
+            QCOMPARE(dialog.JobFailed(), !c.startable);
+            QVERIFY(!c.cancel || job.CancelRequested());
         }
     }
 };

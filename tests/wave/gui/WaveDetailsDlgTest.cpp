@@ -10,11 +10,8 @@ class WaveDetailsDlgTest : public QObject {
   private:
     static QStringList Shown(const WaveFormatCopy& copy) {
         CWaveDetailsDlg dialog(copy);
-        QStringList shown;
-        for (const char* name : {"Format", "Channels", "Samples per sec", "Bytes per sec",
-                                 "Block align", "Bits per sample", "No. of bytes"})
-            shown << FieldText(dialog, name);
-        return shown;
+        return FieldTexts(dialog, {"Format", "Channels", "Samples per sec", "Bytes per sec",
+                                   "Block align", "Bits per sample", "No. of bytes"});
     }
     static WaveFormatCopy Copy(unsigned tag, unsigned channels, unsigned rate, unsigned bytesPerSec,
                                unsigned blockAlign, unsigned bits, unsigned dataBytes) {
