@@ -13,6 +13,7 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -99,32 +100,28 @@ std::vector<std::string> CheckIncludes(const std::string& path, const std::strin
 }
 
 TEST(DependencyOrder, TheRuleCatchesEveryKindOfWrongInclude) {
-    EXPECT_TRUE(CheckIncludes("view/gui/TransformViewDlg.cpp",
-                              "#include <QDialog>\n#include \"partials/PartialData.h\"\n"
-                              "#include \"transform/TransformData.h\"\n#include \"Local.h\"\n")
-                    .empty());
-    EXPECT_TRUE(CheckIncludes("app/main.cpp", "#include \"backends/PortAudioSound.h\"\n").empty());
-    EXPECT_TRUE(CheckIncludes("app/main.cpp", "#include <QApplication>\n").empty());
-    EXPECT_TRUE(
-        CheckIncludes("app/analyse_main.cpp", "#include \"backends/SndfileDecoder.h\"\n").empty());
-    EXPECT_TRUE(CheckIncludes("backends/Sndfile.cpp", "  #  include <sndfile.h>\n").empty());
-
-    const std::pair<const char*, const char*> wrong[] = {
-        {"transform/TransformData.cpp", "#include \"app/AnalysisParams.h\"\n"},
-        {"transform/TransformView.cpp", "#include \"partials/PartialData.h\"\n"},
-        {"synth/Synthesis.cpp", "#include \"decay/DecayData.h\"\n"},
-        {"app/gui/MainDlg.cpp", "#include \"backends/PortAudioSound.h\"\n"},
-        {"app/BatchAnalysis.cpp", "#include \"backends/SndfileDecoder.h\"\n"},
-        {"app/analyse_main.cpp", "#include <QCoreApplication>\n"},
-        {"wave/WavFile.cpp", "#include \"backends/SndfileDecoder.h\"\n"},
-        {"wave/WavFile.cpp", "#include <sndfile.h>\n"},
-        {"audio/SoundOut.cpp", "#include <portaudio.h>\n"},
-        {"partials/PartialData.cpp", "#include <QString>\n"},
-        {"backends/PortAudioSound.cpp", "#include <QThread>\n"},
-        {"misc/Helper.cpp", ""},
+    const std::tuple<const char*, const char*, std::size_t> cases[] = {
+        {"view/gui/TransformViewDlg.cpp",
+         "#include <QDialog>\n#include \"partials/PartialData.h\"\n"
+         "#include \"transform/TransformData.h\"\n#include \"Local.h\"\n",
+         0},
+        {"app/main.cpp", "#include \"backends/PortAudioSound.h\"\n#include <QApplication>\n", 0},
+        {"app/analyse_main.cpp", "#include \"backends/SndfileDecoder.h\"\n", 0},
+        {"backends/Sndfile.cpp", "  #  include <sndfile.h>\n", 0},
+        {"transform/TransformData.cpp", "#include \"app/AnalysisParams.h\"\n", 1},
+        {"transform/TransformView.cpp", "#include \"partials/PartialData.h\"\n", 1},
+        {"synth/Synthesis.cpp", "#include \"decay/DecayData.h\"\n", 1},
+        {"app/gui/MainDlg.cpp", "#include \"backends/PortAudioSound.h\"\n", 1},
+        {"app/BatchAnalysis.cpp", "#include \"backends/SndfileDecoder.h\"\n", 1},
+        {"app/analyse_main.cpp", "#include <QCoreApplication>\n", 1},
+        {"wave/WavFile.cpp", "#include \"backends/SndfileDecoder.h\"\n#include <sndfile.h>\n", 2},
+        {"audio/SoundOut.cpp", "#include <portaudio.h>\n", 1},
+        {"partials/PartialData.cpp", "#include <QString>\n", 1},
+        {"backends/PortAudioSound.cpp", "#include <QThread>\n", 1},
+        {"misc/Helper.cpp", "", 1},
     };
-    for (const auto& [path, text] : wrong)
-        EXPECT_EQ(CheckIncludes(path, text).size(), 1u) << path << " " << text;
+    for (const auto& [path, text, count] : cases)
+        EXPECT_EQ(CheckIncludes(path, text).size(), count) << path << " " << text;
 }
 
 TEST(DependencyOrder, EverySourceFileKeepsTheOrder) {
