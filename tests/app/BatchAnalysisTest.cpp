@@ -153,16 +153,14 @@ TEST(BatchCommand, ABadCommandLineIsRefusedBeforeAnyFileIsRead) {
 // same reports in the command line's order, the same files, a summary row per good bell.
 TEST(BatchRun, OneThreadOrFourGiveTheSameFilesInTheCommandLinesOrder) {
     CTempDir dir;
-    std::vector<std::string> files;
     const double nominals[] = {700.0, 600.0, 500.0, 450.0, 400.0};
     const char* names[] = {"1 treble.wav", "2.wav", "3, old.wav", "4.wav", "tenor.wav"};
     for (int i = 0; i < 5; ++i) {
         std::vector<BellPartial> bell = ClassicBell();
         if (i == 4)
             std::erase_if(bell, [](const BellPartial& p) { return p.ratio == 0.75; });
-        files.push_back(dir.File(names[i]));
         // The first takes longest, so that four threads finish the others before it.
-        WriteFileBytes(files.back(), BellWav(nominals[i], bell, i == 0 ? 6.0 : 1.0));
+        WriteFileBytes(dir.File(names[i]), BellWav(nominals[i], bell, i == 0 ? 6.0 : 1.0));
     }
     const std::string damaged = dir.File("damaged.wav"), junk = dir.File("junk.mp3"),
                       silent = dir.File("silent.wav"), level = dir.File("level.wav");
@@ -171,11 +169,10 @@ TEST(BatchRun, OneThreadOrFourGiveTheSameFilesInTheCommandLinesOrder) {
     // Silence has no strike to select; a steady level has a strike but no partials.
     WriteFileBytes(silent, Steady(0));
     WriteFileBytes(level, Steady(3000));
-    files.insert(files.begin() + 1, damaged);
-    files.insert(files.begin() + 4, junk);
-    files.push_back(silent);
-    files.push_back(level);
-    files.push_back(dir.File("missing.wav"));
+    const std::vector<std::string> files = {dir.File(names[0]),     damaged, dir.File(names[1]),
+                                            dir.File(names[2]),     junk,    dir.File(names[3]),
+                                            dir.File(names[4]),     silent,  level,
+                                            dir.File("missing.wav")};
 
     std::vector<RunResult> results;
     for (const char* jobs : {"1", "4"}) {

@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <regex>
 #include <set>
 #include <sstream>
 #include <string>
@@ -39,20 +40,12 @@ const std::map<std::string, std::set<std::string>>& Allowed() {
 
 // An #include line: its opening character ('<' or '"') and the name between the marks.
 bool ParseInclude(const std::string& line, char& opening, std::string& target) {
-    std::size_t at = line.find_first_not_of(" \t");
-    if (at == std::string::npos || line[at] != '#')
+    static const std::regex include(R"re(^[ \t]*#[ \t]*include[ \t]*(?:<([^>]*)>|"([^"]*)"))re");
+    std::smatch match;
+    if (!std::regex_search(line, match, include))
         return false;
-    at = line.find_first_not_of(" \t", at + 1);
-    if (at == std::string::npos || line.compare(at, 7, "include") != 0)
-        return false;
-    at = line.find_first_not_of(" \t", at + 7);
-    if (at == std::string::npos || (line[at] != '<' && line[at] != '"'))
-        return false;
-    opening = line[at];
-    const std::size_t end = line.find(opening == '<' ? '>' : '"', at + 1);
-    if (end == std::string::npos)
-        return false;
-    target = line.substr(at + 1, end - at - 1);
+    opening = match[1].matched ? '<' : '"';
+    target = match[1].matched ? match[1].str() : match[2].str();
     return true;
 }
 
