@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "platform/NumberText.h"
@@ -26,22 +27,17 @@ struct RunResult {
 
 // The program on its arguments, reading PCM recordings only.
 RunResult RunProgram(const std::vector<std::string>& args, bool progress = false) {
-    std::ostringstream out;
-    std::ostringstream err;
+    std::ostringstream out, err;
     BatchConsole console{out, err, progress};
     std::atomic<int> decoders{0};
-    RunResult result;
-    result.status = RunAnalyser(
+    const int status = RunAnalyser(
         args,
         [&] {
             ++decoders;
             return std::make_unique<CNoSoundDecoder>();
         },
         console);
-    result.out = out.str();
-    result.err = err.str();
-    result.decoders = decoders;
-    return result;
+    return {status, out.str(), err.str(), decoders};
 }
 
 std::vector<std::string> Lines(const std::string& text, const char* end = "\n") {
@@ -69,8 +65,9 @@ std::vector<std::string> Fields(const std::string& row) {
 }
 
 // One second at 44100 samples a second, every sample the same.
-std::string Samples(std::int16_t value) {
-    return CWavBuilder::Samples16(std::vector<std::int16_t>(44100, value));
+std::string Steady(std::int16_t value) {
+    return CWavBuilder::Pcm(1, 44100, 16,
+                            CWavBuilder::Samples16(std::vector<std::int16_t>(44100, value)));
 }
 
 std::string Replaced(std::string text, const std::string& from, const std::string& to) {
@@ -82,12 +79,10 @@ std::string Replaced(std::string text, const std::string& from, const std::strin
 TEST(BatchCommand, OptionsTakeThePanelsValuesAndItsDefaults) {
     const BatchCommand defaults = ParseBatchCommand({"bell.wav"}, 3);
     ASSERT_EQ(defaults.m_action, BatchCommand::Action::kRun);
+    const AnalysisParams& d = defaults.m_settings.m_params;
     const AnalysisParams panel;
-    EXPECT_EQ(defaults.m_settings.m_params.m_startFreq, panel.m_startFreq);
-    EXPECT_EQ(defaults.m_settings.m_params.m_endFreq, panel.m_endFreq);
-    EXPECT_EQ(defaults.m_settings.m_params.m_interval, panel.m_interval);
-    EXPECT_EQ(defaults.m_settings.m_params.m_steps, 10000);
-    EXPECT_EQ(defaults.m_settings.m_params.m_aRef, 440.0);
+    EXPECT_EQ(std::tuple(d.m_startFreq, d.m_endFreq, d.m_interval, d.m_steps, d.m_aRef),
+              std::tuple(panel.m_startFreq, panel.m_endFreq, panel.m_interval, 10000, 440.0));
     EXPECT_EQ(defaults.m_settings.m_jobs, 3);
     EXPECT_FALSE(defaults.m_settings.m_writeTransform);
     EXPECT_EQ(OutputFor("ring/treble.WAV", defaults.m_settings).m_partialsPath, "ring/treble.par");
@@ -99,15 +94,10 @@ TEST(BatchCommand, OptionsTakeThePanelsValuesAndItsDefaults) {
         1);
     ASSERT_EQ(set.m_action, BatchCommand::Action::kRun) << set.m_error;
     const BatchSettings& s = set.m_settings;
-    EXPECT_EQ(s.m_params.m_startFreq, 100.0);
-    EXPECT_EQ(s.m_params.m_endFreq, 3000.0);
-    EXPECT_EQ(s.m_params.m_steps, 11600);
-    EXPECT_EQ(s.m_params.m_aRef, 432.0);
-    EXPECT_TRUE(s.m_params.m_germanNames);
-    EXPECT_TRUE(s.m_writeTransform);
-    EXPECT_TRUE(s.m_params.m_writeInCents);
-    EXPECT_EQ(s.m_jobs, 2);
-    EXPECT_EQ(s.m_summaryPath, "ring.csv");
+    EXPECT_EQ(std::tuple(s.m_params.m_startFreq, s.m_params.m_endFreq, s.m_params.m_steps,
+                         s.m_params.m_aRef, s.m_jobs, s.m_summaryPath),
+              std::tuple(100.0, 3000.0, 11600, 432.0, 2, "ring.csv"));
+    EXPECT_TRUE(s.m_params.m_germanNames && s.m_writeTransform && s.m_params.m_writeInCents);
     EXPECT_EQ(s.m_files, (std::vector<std::string>{"a.wav", "-b.wav"}));
     EXPECT_EQ(OutputFor("ring/a.wav", s).m_partialsPath, "out/a.par");
 
@@ -142,54 +132,47 @@ TEST(BatchCommand, ABadCommandLineIsRefusedBeforeAnyFileIsRead) {
         std::vector<std::string> args = options;
         args.push_back(bell);
         const RunResult r = RunProgram(args);
-        EXPECT_EQ(r.status, 2) << message;
+        EXPECT_EQ(std::tuple(r.status, r.decoders, r.out), std::tuple(2, 0, "")) << message;
         EXPECT_TRUE(r.err.starts_with("tonvane-analyse: ")) << r.err;
         EXPECT_NE(r.err.find(message), std::string::npos) << r.err;
-        EXPECT_EQ(r.decoders, 0) << message;
-        EXPECT_TRUE(r.out.empty());
     }
     EXPECT_NE(RunProgram({bell, "--summary"}).err.find("--summary needs a value"),
               std::string::npos);
     EXPECT_NE(RunProgram({}).err.find("no recordings given"), std::string::npos);
     const RunResult noFolder = RunProgram({"-o", dir.File("missing"), bell});
-    EXPECT_EQ(noFolder.status, 2);
+    EXPECT_EQ(std::pair(noFolder.status, noFolder.decoders), std::pair(2, 0));
     EXPECT_NE(noFolder.err.find("does not exist"), std::string::npos);
-    EXPECT_EQ(noFolder.decoders, 0);
     EXPECT_FALSE(std::filesystem::exists(dir.File("bell.par")));
 
-    EXPECT_EQ(RunProgram({"--help"}).status, 0);
-    EXPECT_TRUE(RunProgram({"--help"}).out.starts_with("Usage: tonvane-analyse"));
+    const RunResult help = RunProgram({"--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_TRUE(help.out.starts_with("Usage: tonvane-analyse"));
 }
 
 // A ring of bells with damaged files among them, analysed on one thread and on four: the
 // same reports in the command line's order, the same files, a summary row per good bell.
 TEST(BatchRun, OneThreadOrFourGiveTheSameFilesInTheCommandLinesOrder) {
     CTempDir dir;
-    std::vector<std::string> files;
     const double nominals[] = {700.0, 600.0, 500.0, 450.0, 400.0};
     const char* names[] = {"1 treble.wav", "2.wav", "3, old.wav", "4.wav", "tenor.wav"};
     for (int i = 0; i < 5; ++i) {
         std::vector<BellPartial> bell = ClassicBell();
         if (i == 4)
             std::erase_if(bell, [](const BellPartial& p) { return p.ratio == 0.75; });
-        files.push_back(dir.File(names[i]));
         // The first takes longest, so that four threads finish the others before it.
-        WriteFileBytes(files.back(), BellWav(nominals[i], bell, i == 0 ? 6.0 : 1.0));
+        WriteFileBytes(dir.File(names[i]), BellWav(nominals[i], bell, i == 0 ? 6.0 : 1.0));
     }
-    const std::string damaged = dir.File("damaged.wav");
+    const std::string damaged = dir.File("damaged.wav"), junk = dir.File("junk.mp3"),
+                      silent = dir.File("silent.wav"), level = dir.File("level.wav");
     WriteFileBytes(damaged, CWavBuilder::Riff(CWavBuilder().Chunk("data", "xx").Bytes()));
-    const std::string junk = dir.File("junk.mp3");
     WriteFileBytes(junk, std::string(3000, 'j'));
     // Silence has no strike to select; a steady level has a strike but no partials.
-    const std::string silent = dir.File("silent.wav");
-    const std::string level = dir.File("level.wav");
-    WriteFileBytes(silent, CWavBuilder::Pcm(1, 44100, 16, Samples(0)));
-    WriteFileBytes(level, CWavBuilder::Pcm(1, 44100, 16, Samples(3000)));
-    files.insert(files.begin() + 1, damaged);
-    files.insert(files.begin() + 4, junk);
-    files.push_back(silent);
-    files.push_back(level);
-    files.push_back(dir.File("missing.wav"));
+    WriteFileBytes(silent, Steady(0));
+    WriteFileBytes(level, Steady(3000));
+    const std::vector<std::string> files = {dir.File(names[0]),     damaged, dir.File(names[1]),
+                                            dir.File(names[2]),     junk,    dir.File(names[3]),
+                                            dir.File(names[4]),     silent,  level,
+                                            dir.File("missing.wav")};
 
     std::vector<RunResult> results;
     for (const char* jobs : {"1", "4"}) {
@@ -198,8 +181,8 @@ TEST(BatchRun, OneThreadOrFourGiveTheSameFilesInTheCommandLinesOrder) {
         std::vector<std::string> args = {"--jobs", jobs, "-o", out, "--summary", out + "/ring.csv"};
         args.insert(args.end(), files.begin(), files.end());
         results.push_back(RunProgram(args));
-        EXPECT_EQ(results.back().status, 1);
-        EXPECT_EQ(results.back().decoders, std::atoi(jobs));
+        EXPECT_EQ(std::pair(results.back().status, results.back().decoders),
+                  std::pair(1, std::atoi(jobs)));
     }
     EXPECT_EQ(Replaced(results[0].out, "out1", "out4"), results[1].out);
     EXPECT_EQ(results[0].err, results[1].err);

@@ -3,9 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <cstring>
 #include <mutex>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "support/ScriptedSound.h"
@@ -14,19 +14,20 @@
 namespace {
 
 using Notification = CSoundIn::Notification;
+using Samples = std::vector<std::int16_t>;
 constexpr std::int32_t kBuffer = CSoundIn::kBufferSamples;
 
 // One capture buffer of silence with the given samples set.
-std::vector<std::int16_t> Buffer(std::initializer_list<std::pair<int, std::int16_t>> set = {}) {
-    std::vector<std::int16_t> samples(kBuffer, 0);
+Samples Buffer(std::initializer_list<std::pair<int, std::int16_t>> set = {}) {
+    Samples samples(kBuffer, 0);
     for (const auto& [index, value] : set)
         samples[index] = value;
     return samples;
 }
 
 // A buffer whose samples all differ, counting from first.
-std::vector<std::int16_t> Ramp(int first) {
-    std::vector<std::int16_t> samples(kBuffer);
+Samples Ramp(int first) {
+    Samples samples(kBuffer);
     for (int i = 0; i < kBuffer; ++i)
         samples[i] = static_cast<std::int16_t>((first + i) % 2000 - 1000);
     return samples;
@@ -37,8 +38,7 @@ class SoundInTest : public ::testing::Test {
     void SetUp() override {
         // A waveform read from a file, which the engine must leave alone until Begin.
         m_wave.CreateEmpty(8000, 300, 16);
-        for (int i = 0; i < 300; ++i)
-            m_wave.m_samples[i] = static_cast<std::int16_t>(i * 100);
+        m_wave.m_samples[299] = 29900;
         m_wave.m_selStart = 20;
         m_wave.m_selEnd = 250;
         m_wave.m_fileName = "/bells/tenor.wav";
@@ -55,19 +55,14 @@ class SoundInTest : public ::testing::Test {
         std::lock_guard lock(m_mutex);
         return std::exchange(m_notifications, {});
     }
-    void Capture(const std::vector<std::int16_t>& samples) {
-        ASSERT_EQ(m_device.Capture(samples), samples.size());
-    }
+    void Capture(const Samples& samples) { ASSERT_EQ(m_device.Capture(samples), samples.size()); }
     void ExpectStoreAsItWas() {
-        EXPECT_EQ(m_wave.m_sampleCount, 300);
-        EXPECT_EQ(m_wave.m_samples[299], 29900);
-        EXPECT_EQ(m_wave.m_format.m_samplesPerSec, 8000u);
-        EXPECT_EQ(m_wave.m_selStart, 20);
-        EXPECT_EQ(m_wave.m_selEnd, 250);
-        EXPECT_EQ(m_wave.m_fileName, "/bells/tenor.wav");
-        EXPECT_EQ(m_wave.m_state, CWaveData::kFromFile);
+        EXPECT_EQ(
+            std::tuple(m_wave.m_sampleCount, m_wave.m_samples[299], m_wave.m_format.m_samplesPerSec,
+                       m_wave.m_selStart, m_wave.m_selEnd, m_wave.m_fileName, m_wave.m_state),
+            std::tuple(300, 29900, 8000u, 20, 250, "/bells/tenor.wav", CWaveData::kFromFile));
     }
-    std::vector<std::int16_t> Stored() const {
+    Samples Stored() const {
         return {m_wave.m_samples.get(), m_wave.m_samples.get() + m_wave.m_sampleCount};
     }
 
@@ -85,9 +80,9 @@ TEST_F(SoundInTest, OpenCapturesAt44100MonoAndFailuresGiveBackWhatTheyTook) {
     m_device.m_formatSupported = false;
     EXPECT_EQ(Open(), CSoundIn::kFormatNotSupported);
     ASSERT_EQ(m_device.m_queriedFormats.size(), 1u);
-    EXPECT_EQ(m_device.m_queriedFormats[0].m_samplesPerSec, 44100);
-    EXPECT_EQ(m_device.m_queriedFormats[0].m_channels, 1);
-    EXPECT_EQ(m_device.m_queriedFormats[0].m_bitsPerSample, 16);
+    const SoundFormat& asked = m_device.m_queriedFormats[0];
+    EXPECT_EQ(std::tuple(asked.m_samplesPerSec, asked.m_channels, asked.m_bitsPerSample),
+              std::tuple(44100, 1, 16));
     m_device.m_formatSupported = true;
 
     m_device.m_openSucceeds = false;
@@ -97,8 +92,7 @@ TEST_F(SoundInTest, OpenCapturesAt44100MonoAndFailuresGiveBackWhatTheyTook) {
     m_device.m_startSucceeds = false;
     EXPECT_EQ(Open(), CSoundIn::kInitFailure);
     EXPECT_FALSE(m_device.m_openFormat);
-    EXPECT_EQ(m_device.m_closeCount, 1);
-    EXPECT_EQ(m_device.Queued(), 0u);
+    EXPECT_EQ(std::tuple(m_device.m_closeCount, m_device.Queued()), std::tuple(1, 0u));
     EXPECT_TRUE(TakeNotifications().empty());
     m_device.m_startSucceeds = true;
     ExpectStoreAsItWas();
@@ -142,23 +136,24 @@ TEST_F(SoundInTest, TheMeterShowsThePositivePeakOfEachBufferAndHoldsAnOverloadFo
 }
 
 TEST_F(SoundInTest, OnlyASampleAboveTheTriggerLevelStartsTheRecording) {
-    struct Case {
-        int position;
-        std::int16_t sample;
-        bool triggers;
-    };
     ASSERT_EQ(Open(), CSoundIn::kCapturing);
-    for (const Case& c : {Case{0, 0, false}, Case{0, 1, true}, Case{25, 8175, false},
-                          Case{25, 8176, true}, Case{100, 32700, false}, Case{100, 32701, true},
-                          Case{100, 32767, true}, Case{0, -32768, false}}) {
-        SCOPED_TRACE(testing::Message() << c.position << " " << c.sample);
-        ASSERT_TRUE(m_engine.Begin(100000, true, c.position));
+    for (const auto& [position, sample, triggers] :
+         {std::tuple<int, std::int16_t, bool>{0, 0, false},
+          {0, 1, true},
+          {25, 8175, false},
+          {25, 8176, true},
+          {100, 32700, false},
+          {100, 32701, true},
+          {100, 32767, true},
+          {0, -32768, false}}) {
+        SCOPED_TRACE(testing::Message() << position << " " << sample);
+        ASSERT_TRUE(m_engine.Begin(100000, true, position));
         EXPECT_EQ(m_engine.GetState(), CSoundIn::kWaiting);
         EXPECT_STREQ(m_engine.StatusText(), "wait for trigger");
-        EXPECT_EQ(m_engine.TriggerLevel(), 327 * c.position);
-        Capture(Buffer({{4000, c.sample}}));
-        EXPECT_EQ(m_engine.GetState(), c.triggers ? CSoundIn::kRecording : CSoundIn::kWaiting);
-        EXPECT_EQ(m_engine.RecordedCount(), c.triggers ? kBuffer : 0);
+        EXPECT_EQ(m_engine.TriggerLevel(), 327 * position);
+        Capture(Buffer({{4000, sample}}));
+        EXPECT_EQ(m_engine.GetState(), triggers ? CSoundIn::kRecording : CSoundIn::kWaiting);
+        EXPECT_EQ(m_engine.RecordedCount(), triggers ? kBuffer : 0);
         m_engine.Cancel();
     }
 }
@@ -168,9 +163,8 @@ TEST_F(SoundInTest, TheTriggeringBufferIsRecordedWholeAndTheLastOnlyAsFarAsTheLe
     Capture(Buffer());  // the meter runs before Begin
     TakeNotifications();
     ASSERT_TRUE(m_engine.Begin(10000, true, 25));
-    EXPECT_EQ(m_wave.m_sampleCount, 10000);
-    EXPECT_EQ(m_wave.m_format.m_samplesPerSec, 44100u);
-    EXPECT_EQ(m_wave.m_selEnd, 10000);
+    EXPECT_EQ(std::tuple(m_wave.m_sampleCount, m_wave.m_format.m_samplesPerSec, m_wave.m_selEnd),
+              std::tuple(10000, 44100u, 10000));
 
     Capture(Buffer({{100, 8000}}));  // below the level of 8175
     auto strike = Buffer();
@@ -184,18 +178,16 @@ TEST_F(SoundInTest, TheTriggeringBufferIsRecordedWholeAndTheLastOnlyAsFarAsTheLe
     EXPECT_EQ(TakeNotifications(),
               (std::vector<Notification>{Notification::kLevelUpdate, Notification::kLevelUpdate,
                                          Notification::kRecordingComplete}));
-    EXPECT_EQ(m_engine.GetState(), CSoundIn::kStopped);
-    EXPECT_EQ(m_engine.RecordedCount(), 10000);
+    EXPECT_EQ(std::tuple(m_engine.GetState(), m_engine.RecordedCount()),
+              std::tuple(CSoundIn::kStopped, 10000));
     auto expected = strike;
     expected.insert(expected.end(), tail.begin(), tail.begin() + (10000 - kBuffer));
     EXPECT_EQ(Stored(), expected);
 
     m_engine.Recorded();
-    EXPECT_EQ(m_wave.m_state, CWaveData::kMadeHere);
-    EXPECT_EQ(m_wave.m_selStart, 5000);  // the onset of the strike
-    EXPECT_EQ(m_wave.m_selEnd, 10000);
-    EXPECT_EQ(m_wave.m_fileName, "Recorded");
-    EXPECT_EQ(m_wave.GetFileTitle(), "Recorded");
+    EXPECT_EQ(std::tuple(m_wave.m_state, m_wave.m_selStart, m_wave.m_selEnd, m_wave.m_fileName,
+                         m_wave.GetFileTitle()),
+              std::tuple(CWaveData::kMadeHere, 5000, 10000, "Recorded", "Recorded"));
 
     // The device runs on for the meter and the recording stays as it is.
     Capture(Ramp(500));
@@ -208,8 +200,8 @@ TEST_F(SoundInTest, CancelAbandonsTheRecordingAndLeavesTheStoreMarkedEmpty) {
     ASSERT_TRUE(m_engine.Begin(30000, false, 25));
     Capture(Ramp(0));
     m_engine.Cancel();
-    EXPECT_EQ(m_engine.GetState(), CSoundIn::kStopped);
-    EXPECT_EQ(m_wave.m_state, CWaveData::kNoWaveform);
+    EXPECT_EQ(std::tuple(m_engine.GetState(), m_wave.m_state),
+              std::tuple(CSoundIn::kStopped, CWaveData::kNoWaveform));
     const auto kept = Stored();
     Capture(Ramp(77));
     EXPECT_EQ(Stored(), kept);
@@ -225,11 +217,10 @@ TEST_F(SoundInTest, CancelAbandonsTheRecordingAndLeavesTheStoreMarkedEmpty) {
 TEST_F(SoundInTest, StopReleasesTheDeviceAndNothingIsReportedAfterIt) {
     ASSERT_EQ(Open(), CSoundIn::kCapturing);
     ASSERT_TRUE(m_engine.Begin(20000, false, 25));
-    Capture(std::vector<std::int16_t>(kBuffer + 100, 5));  // the second buffer part filled
+    Capture(Samples(kBuffer + 100, 5));  // the second buffer part filled
     TakeNotifications();
     m_engine.Stop();
-    EXPECT_EQ(m_device.m_resetCount, 1);
-    EXPECT_EQ(m_device.m_closeCount, 1);
+    EXPECT_EQ(std::tuple(m_device.m_resetCount, m_device.m_closeCount), std::tuple(1, 1));
     EXPECT_FALSE(m_device.m_openFormat);
     EXPECT_TRUE(TakeNotifications().empty());
     EXPECT_EQ(m_device.Capture(Ramp(0)), 0u);
@@ -244,8 +235,8 @@ TEST_F(SoundInTest, StopReleasesTheDeviceAndNothingIsReportedAfterIt) {
 TEST_F(SoundInTest, RecordingsArmedAndAbandonedWhileTheDeviceDelivers) {
     ASSERT_EQ(Open(), CSoundIn::kCapturing);
     std::atomic<bool> done{false};
+    const auto loud = Buffer({{1, 30000}});
     std::thread deviceThread([&] {
-        const auto loud = Buffer({{1, 30000}});
         while (!done.load())
             m_device.Capture(loud);
     });
@@ -266,12 +257,10 @@ TEST_F(SoundInTest, RecordingsArmedAndAbandonedWhileTheDeviceDelivers) {
     deviceThread.join();
     m_engine.Recorded();
     EXPECT_EQ(m_engine.RecordedCount(), 3 * kBuffer);
-    const auto stored = Stored();
-    ASSERT_EQ(stored.size(), 3u * kBuffer);
+    Samples expected;
     for (int b = 0; b < 3; ++b)
-        EXPECT_EQ(std::vector<std::int16_t>(stored.begin() + b * kBuffer,
-                                            stored.begin() + (b + 1) * kBuffer),
-                  Buffer({{1, 30000}}));
+        expected.insert(expected.end(), loud.begin(), loud.end());
+    EXPECT_EQ(Stored(), expected);
     EXPECT_EQ(m_wave.m_selStart, 1);
     m_engine.Stop();
 }

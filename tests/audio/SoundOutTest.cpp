@@ -14,24 +14,27 @@ namespace {
 
 // A waveform whose samples all differ from their neighbours, so a block played from the
 // wrong place shows.
-void MakeWave(CWaveData& wave, std::int32_t count, std::uint32_t rate = 22050) {
-    wave.CreateEmpty(static_cast<std::int32_t>(rate), count, 16);
-    for (std::int32_t i = 0; i < count; ++i)
-        wave.m_samples[i] = static_cast<std::int16_t>(i * 7 % 65536 - 32768);
-    wave.m_state = CWaveData::kFromFile;
-}
-
-std::vector<std::int16_t> Slice(const CWaveData& wave, std::int32_t from, std::int32_t to) {
-    return {wave.m_samples.get() + from, wave.m_samples.get() + to};
-}
-
-PlayRequest Whole(const CWaveData& wave) {
-    return {{0, 0}, false, wave.m_sampleCount};
-}
+struct Wave : CWaveData {
+    explicit Wave(std::int32_t count) {
+        CreateEmpty(22050, count, 16);
+        for (std::int32_t i = 0; i < count; ++i)
+            m_samples[i] = static_cast<std::int16_t>(i * 7 % 65536 - 32768);
+        m_state = kFromFile;
+    }
+    std::vector<std::int16_t> Slice(std::int32_t from, std::int32_t to) const {
+        return {m_samples.get() + from, m_samples.get() + to};
+    }
+    PlayRequest Whole() const { return {{0, 0}, false, m_sampleCount}; }
+};
 
 PlayRequest Selected(std::int32_t start, std::int32_t end, std::int32_t numSamples) {
     return {{start, end}, true, numSamples};
 }
+
+struct Player {
+    CScriptedSoundOutput device;
+    CSoundOut engine{device};
+};
 
 TEST(SoundOutTest, BlocksOfAtMost8192TakeTurnsAndTheCompletionAfterAFailedRefillEnds) {
     struct Case {
@@ -42,33 +45,30 @@ TEST(SoundOutTest, BlocksOfAtMost8192TakeTurnsAndTheCompletionAfterAFailedRefill
          {Case{1, {1}}, Case{8192, {8192}}, Case{8193, {8192, 1}}, Case{16384, {8192, 8192}},
           Case{16385, {8192, 8192, 1}}, Case{40000, {8192, 8192, 8192, 8192, 7232}}}) {
         SCOPED_TRACE(c.samples);
-        CWaveData wave;
-        MakeWave(wave, c.samples);
-        CScriptedSoundOutput device;
-        CSoundOut engine(device);
-        ASSERT_EQ(engine.Open(wave, Whole(wave)), CSoundOut::kPlaying);
-        ASSERT_TRUE(device.m_openFormat);
-        EXPECT_EQ(device.m_openFormat->m_samplesPerSec, 22050);
-        EXPECT_EQ(device.m_openFormat->m_channels, 1);
-        EXPECT_EQ(device.m_openFormat->m_bitsPerSample, 16);
-        EXPECT_EQ(device.Queued(), std::min<std::size_t>(c.blocks.size(), 2));
+        const Wave wave(c.samples);
+        Player p;
+        ASSERT_EQ(p.engine.Open(wave, wave.Whole()), CSoundOut::kPlaying);
+        ASSERT_TRUE(p.device.m_openFormat);
+        const SoundFormat& format = *p.device.m_openFormat;
+        EXPECT_EQ(std::tuple(format.m_samplesPerSec, format.m_channels, format.m_bitsPerSample),
+                  std::tuple(22050, 1, 16));
+        EXPECT_EQ(p.device.Queued(), std::min<std::size_t>(c.blocks.size(), 2));
         for (std::size_t i = 0; i < c.blocks.size(); ++i) {
-            EXPECT_FALSE(engine.Finished());
-            ASSERT_TRUE(device.CompleteNext());
+            EXPECT_FALSE(p.engine.Finished());
+            ASSERT_TRUE(p.device.CompleteNext());
         }
-        EXPECT_TRUE(engine.Finished());
-        EXPECT_EQ(device.m_writeCounts, c.blocks);
-        EXPECT_EQ(device.m_played, Slice(wave, 0, c.samples));
-        EXPECT_EQ(device.m_changedWhileQueued, 0);
-        engine.Close();
-        EXPECT_EQ(device.m_closeCount, 1);
-        EXPECT_FALSE(device.m_openFormat);
+        EXPECT_TRUE(p.engine.Finished());
+        EXPECT_EQ(p.device.m_writeCounts, c.blocks);
+        EXPECT_EQ(p.device.m_played, wave.Slice(0, c.samples));
+        EXPECT_EQ(p.device.m_changedWhileQueued, 0);
+        p.engine.Close();
+        EXPECT_EQ(p.device.m_closeCount, 1);
+        EXPECT_FALSE(p.device.m_openFormat);
     }
 }
 
 TEST(SoundOutTest, TheBoxChoosesTheSelectionOrTheWholeWaveformAndTheRangeStaysInside) {
-    CWaveData wave;
-    MakeWave(wave, 30000);
+    const Wave wave(30000);
     struct Case {
         PlayRequest request;
         std::int32_t from, to;
@@ -81,62 +81,40 @@ TEST(SoundOutTest, TheBoxChoosesTheSelectionOrTheWholeWaveformAndTheRangeStaysIn
              Case{Selected(29999, 2000000000, 30000), 29999, 30000},
          }) {
         SCOPED_TRACE(c.from);
-        CScriptedSoundOutput device;
-        CSoundOut engine(device);
-        ASSERT_EQ(engine.Open(wave, c.request), CSoundOut::kPlaying);
-        device.CompleteAll();
-        EXPECT_TRUE(engine.Finished());
-        EXPECT_EQ(device.m_played, Slice(wave, c.from, c.to));
+        Player p;
+        ASSERT_EQ(p.engine.Open(wave, c.request), CSoundOut::kPlaying);
+        p.device.CompleteAll();
+        EXPECT_TRUE(p.engine.Finished());
+        EXPECT_EQ(p.device.m_played, wave.Slice(c.from, c.to));
     }
-}
 
-TEST(SoundOutTest, NothingToPlayIsLengthZeroAndLeavesTheDeviceAlone) {
-    CWaveData wave;
-    MakeWave(wave, 1000);
+    // Nothing to play is length zero and leaves the device alone.
     for (const PlayRequest& request :
-         {Selected(500, 500, 1000), Selected(600, 500, 1000), Selected(1000, 5000, 1000),
+         {Selected(500, 500, 1000), Selected(600, 500, 1000), Selected(30000, 50000, 30000),
           Selected(-9, -1, 1000), PlayRequest{{0, 0}, false, 0}}) {
-        CScriptedSoundOutput device;
-        CSoundOut engine(device);
-        EXPECT_EQ(engine.Open(wave, request), CSoundOut::kLengthZero);
-        EXPECT_TRUE(device.m_queriedFormats.empty());
-        EXPECT_STREQ(CSoundOut::MessageText(CSoundOut::kLengthZero), "Play length zero!");
+        Player p;
+        EXPECT_EQ(p.engine.Open(wave, request), CSoundOut::kLengthZero);
+        EXPECT_TRUE(p.device.m_queriedFormats.empty());
     }
-    CWaveData empty;
-    CScriptedSoundOutput device;
-    CSoundOut engine(device);
-    EXPECT_EQ(engine.Open(empty, {{0, 10}, false, 10}), CSoundOut::kLengthZero);
+    Player p;
+    EXPECT_EQ(p.engine.Open(CWaveData(), {{0, 10}, false, 10}), CSoundOut::kLengthZero);
+    EXPECT_STREQ(CSoundOut::MessageText(CSoundOut::kLengthZero), "Play length zero!");
 }
 
 TEST(SoundOutTest, DeviceFailuresGiveTheirCodesAndReleaseWhatWasOpened) {
-    CWaveData wave;
-    MakeWave(wave, 20000);
-    {
-        CScriptedSoundOutput device;
-        device.m_formatSupported = false;
-        CSoundOut engine(device);
-        EXPECT_EQ(engine.Open(wave, Whole(wave)), CSoundOut::kFormatNotSupported);
-        EXPECT_EQ(device.m_queriedFormats.size(), 1u);
-        EXPECT_FALSE(device.m_openFormat);
-        EXPECT_EQ(device.m_closeCount, 0);
-    }
-    {
-        CScriptedSoundOutput device;
-        device.m_openSucceeds = false;
-        CSoundOut engine(device);
-        EXPECT_EQ(engine.Open(wave, Whole(wave)), CSoundOut::kOpenFailed);
-        EXPECT_EQ(device.m_closeCount, 0);
-    }
-    {
-        CScriptedSoundOutput device;
-        device.m_writeSucceeds = false;
-        CSoundOut engine(device);
-        EXPECT_EQ(engine.Open(wave, Whole(wave)), CSoundOut::kDriverFailure);
-        EXPECT_FALSE(device.m_openFormat);
-        EXPECT_EQ(device.m_closeCount, 1);
-        EXPECT_EQ(device.Queued(), 0u);
-        engine.Close();  // nothing more to release
-        EXPECT_EQ(device.m_closeCount, 1);
+    const Wave wave(20000);
+    for (const auto& [failing, result, closes] : {std::tuple{0, CSoundOut::kFormatNotSupported, 0},
+                                                  {1, CSoundOut::kOpenFailed, 0},
+                                                  {2, CSoundOut::kDriverFailure, 1}}) {
+        Player p;
+        p.device.m_formatSupported = failing != 0;
+        p.device.m_openSucceeds = failing != 1;
+        p.device.m_writeSucceeds = failing != 2;
+        EXPECT_EQ(p.engine.Open(wave, wave.Whole()), result);
+        EXPECT_FALSE(p.device.m_openFormat);
+        EXPECT_EQ(p.device.Queued(), 0u);
+        p.engine.Close();  // nothing more to release
+        EXPECT_EQ(p.device.m_closeCount, closes) << failing;
     }
     EXPECT_STREQ(CSoundOut::MessageText(2), "Sound format not supported!");
     EXPECT_STREQ(CSoundOut::MessageText(3), "Failed to open sound device!");
@@ -144,76 +122,63 @@ TEST(SoundOutTest, DeviceFailuresGiveTheirCodesAndReleaseWhatWasOpened) {
     EXPECT_STREQ(CSoundOut::MessageText(7), "Sound error!");
 }
 
-TEST(SoundOutTest, ProgressReachesAHundredWhenTheLastBlockIsQueued) {
-    CWaveData wave;
-    MakeWave(wave, 30000);
-    CScriptedSoundOutput device;
-    CSoundOut engine(device);
-    ASSERT_EQ(engine.Open(wave, Selected(10000, 30000, 30000)), CSoundOut::kPlaying);
-    EXPECT_EQ(engine.Progress(), 81);  // 16384 of 20000 queued
-    ASSERT_TRUE(device.CompleteNext());
-    EXPECT_EQ(engine.Progress(), 100);
-    EXPECT_FALSE(engine.Finished());  // two blocks still to be heard
-    device.CompleteAll();
-    EXPECT_TRUE(engine.Finished());
-}
+TEST(SoundOutTest, ProgressStopAndARefusedRefillEachEndPlayback) {
+    const Wave wave(100000);
+    Player progress;
+    ASSERT_EQ(progress.engine.Open(wave, Selected(10000, 30000, 30000)), CSoundOut::kPlaying);
+    EXPECT_EQ(progress.engine.Progress(), 81);  // 16384 of 20000 queued
+    ASSERT_TRUE(progress.device.CompleteNext());
+    EXPECT_EQ(progress.engine.Progress(), 100);  // when the last block is queued
+    EXPECT_FALSE(progress.engine.Finished());    // two blocks still to be heard
+    progress.device.CompleteAll();
+    EXPECT_TRUE(progress.engine.Finished());
 
-TEST(SoundOutTest, AStopQueuesNothingMoreAndCloseSilencesTheDevice) {
-    CWaveData wave;
-    MakeWave(wave, 100000);
-    CScriptedSoundOutput device;
-    CSoundOut engine(device);
-    ASSERT_EQ(engine.Open(wave, Whole(wave)), CSoundOut::kPlaying);
-    ASSERT_TRUE(device.CompleteNext());
-    engine.RequestStop();
-    EXPECT_TRUE(engine.Finished());
-    ASSERT_TRUE(device.CompleteNext());
-    EXPECT_EQ(device.Queued(), 1u);  // the block queued before the stop, and nothing after
-    engine.Close();
-    EXPECT_EQ(device.m_resetCount, 1);
-    EXPECT_EQ(device.m_closeCount, 1);
-    EXPECT_EQ(device.m_played.size(), 2u * 8192);
-}
+    // A stop queues nothing more and Close silences the device.
+    Player stop;
+    ASSERT_EQ(stop.engine.Open(wave, wave.Whole()), CSoundOut::kPlaying);
+    ASSERT_TRUE(stop.device.CompleteNext());
+    stop.engine.RequestStop();
+    EXPECT_TRUE(stop.engine.Finished());
+    ASSERT_TRUE(stop.device.CompleteNext());
+    EXPECT_EQ(stop.device.Queued(), 1u);  // the block queued before the stop, and nothing after
+    stop.engine.Close();
+    EXPECT_EQ(std::tuple(stop.device.m_resetCount, stop.device.m_closeCount), std::tuple(1, 1));
+    EXPECT_EQ(stop.device.m_played.size(), 2u * 8192);
 
-TEST(SoundOutTest, ARefusedRefillEndsPlaybackInsteadOfWaitingForever) {
-    CWaveData wave;
-    MakeWave(wave, 100000);
-    CScriptedSoundOutput device;
-    CSoundOut engine(device);
-    ASSERT_EQ(engine.Open(wave, Whole(wave)), CSoundOut::kPlaying);
-    device.m_writeSucceeds = false;
-    ASSERT_TRUE(device.CompleteNext());
-    EXPECT_TRUE(engine.Finished());
+    // A refused refill ends playback instead of waiting forever.
+    Player refused;
+    ASSERT_EQ(refused.engine.Open(wave, wave.Whole()), CSoundOut::kPlaying);
+    refused.device.m_writeSucceeds = false;
+    ASSERT_TRUE(refused.device.CompleteNext());
+    EXPECT_TRUE(refused.engine.Finished());
 }
 
 // Completes each block on a thread of its own, as a device does, while the engine is
 // polled and stopped from the test's thread.
 TEST(SoundOutTest, CompletionsOnTheDeviceThreadWhileTheDialogPolls) {
-    CWaveData wave;
-    MakeWave(wave, 400000);
+    const Wave wave(400000);
     for (const bool stop : {false, true}) {
-        CScriptedSoundOutput device;
-        CSoundOut engine(device);
-        ASSERT_EQ(engine.Open(wave, Whole(wave)), CSoundOut::kPlaying);
+        Player p;
+        ASSERT_EQ(p.engine.Open(wave, wave.Whole()), CSoundOut::kPlaying);
         std::thread deviceThread([&] {
-            while (!engine.Finished())
-                if (!device.CompleteNext())
+            while (!p.engine.Finished())
+                if (!p.device.CompleteNext())
                     std::this_thread::yield();
         });
         std::int32_t last = 0;
-        while (!engine.Finished()) {
-            const std::int32_t progress = engine.Progress();
+        while (!p.engine.Finished()) {
+            const std::int32_t progress = p.engine.Progress();
             EXPECT_GE(progress, last);
             last = progress;
             if (stop && progress >= 50)
-                engine.RequestStop();
+                p.engine.RequestStop();
         }
         deviceThread.join();
-        engine.Close();
-        const std::size_t played = device.m_played.size();
-        EXPECT_EQ(device.m_played, Slice(wave, 0, static_cast<std::int32_t>(played)));
+        p.engine.Close();
+        const auto played = static_cast<std::int32_t>(p.device.m_played.size());
+        EXPECT_EQ(p.device.m_played, wave.Slice(0, played));
         if (!stop) {
-            EXPECT_EQ(played, 400000u);
+            EXPECT_EQ(played, 400000);
         }
     }
 }
@@ -241,15 +206,14 @@ class CEarlyCompletionOutput : public CScriptedSoundOutput {
 };
 
 TEST(SoundOutTest, AnEarlyCompletionDoesNotOvertakeTheSecondBlock) {
-    CWaveData wave;
-    MakeWave(wave, 40000);
+    const Wave wave(40000);
     CEarlyCompletionOutput device;
     CSoundOut engine(device);
-    ASSERT_EQ(engine.Open(wave, Whole(wave)), CSoundOut::kPlaying);
+    ASSERT_EQ(engine.Open(wave, wave.Whole()), CSoundOut::kPlaying);
     device.m_early.join();
     device.CompleteAll();
     EXPECT_TRUE(engine.Finished());
-    EXPECT_EQ(device.m_played, Slice(wave, 0, 40000));
+    EXPECT_EQ(device.m_played, wave.Slice(0, 40000));
 }
 
 }  // namespace

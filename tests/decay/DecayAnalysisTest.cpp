@@ -86,16 +86,8 @@ double PredictedPeak(const Tone& tone, std::int32_t rate, double interval) {
 }  // namespace
 
 TEST(DecaySettings, DefaultsFromTheRateAndChecksAtTheirBoundaries) {
-    const DecaySettings d = DefaultDecaySettings(1000, 44100, 1000000);
-    EXPECT_EQ(d.m_endSample, 1000 + 5 * 44100);
-    EXPECT_EQ(d.m_splashLength, 1102);
-    EXPECT_EQ(d.m_tailLength, 8820);
-    EXPECT_EQ(d.m_tailStep, 8820);
-    EXPECT_EQ(DefaultDecaySettings(1000, 44100, 221499).m_endSample, 221499);  // to the end
-    // The defaults pass only with four tail lengths of samples after the start.
-    EXPECT_TRUE(CheckDecaySettings(DefaultDecaySettings(500, 44100, 35780), 35780));
-    EXPECT_FALSE(CheckDecaySettings(DefaultDecaySettings(500, 44100, 35779), 35779));
-
+    // The default end stops at the waveform's end.
+    EXPECT_EQ(DefaultDecaySettings(1000, 44100, 221499).m_endSample, 221499);
     // start, end, splash, tail, step against 100 samples
     for (auto [s, e, p, l, t, ok] : {std::tuple{0, 100, 5, 10, 30, true},  // 90 / 30 = 3, E = N
                                      {0, 101, 5, 10, 30, false},           // E beyond N
@@ -148,7 +140,7 @@ TEST(DecayAnalysis, RefusesWhatTheWaveformCannotGive) {
     const SampleRange whole{0, 2 * rate};
     CDecayAnalysis analysis;
     EXPECT_TRUE(analysis.Prepare(wave, whole, table));
-    EXPECT_DOUBLE_EQ(analysis.TopFrequency(), 420.0);
+    EXPECT_DOUBLE_EQ(analysis.TopFrequency(), 420.0);  // 20 Hz above the highest partial
 
     // The selection must lie within the waveform's own samples.
     for (SampleRange bad : {SampleRange{0, 2 * rate + 1}, SampleRange{-1, 100},
@@ -186,8 +178,6 @@ TEST(DecayAnalysis, PeaksFollowEachPartialsEnvelopeAsTheWindowLengthens) {
     CDecayAnalysis analysis;
     ASSERT_TRUE(analysis.Prepare(Wave(samples, rate), {onset, onset + 2 * rate},
                                  Table({steady.frequency, dying.frequency})));
-    // Every run from 1 Hz to 20 Hz above the highest partial over the selection; the steps
-    // are the top over the interval.
     const TransformRequest first = analysis.RunRequest(0);
     EXPECT_EQ(std::tuple(first.m_startFreq, first.m_endFreq, first.m_steps, first.m_startSample,
                          first.m_endSample),
@@ -202,10 +192,8 @@ TEST(DecayAnalysis, PeaksFollowEachPartialsEnvelopeAsTheWindowLengthens) {
     double previous = std::numeric_limits<double>::infinity();
     for (int run = 0; run < kDecayRuns; ++run) {
         const double interval = kDecayIntervals[static_cast<std::size_t>(run)];
-        const bool onBin = std::fmod(360.0, interval) == 0.0;
-        const double steadyPeak = analysis.Peak(0, run);
-        const double dyingPeak = analysis.Peak(1, run);
-        if (onBin) {
+        const double steadyPeak = analysis.Peak(0, run), dyingPeak = analysis.Peak(1, run);
+        if (std::fmod(360.0, interval) == 0.0) {
             EXPECT_NEAR(steadyPeak, PredictedPeak(steady, rate, interval),
                         0.01 * steady.amplitude / 128)
                 << interval;

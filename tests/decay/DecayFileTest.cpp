@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "partials/PartialData.h"
@@ -59,10 +60,9 @@ TEST(DecayFile, HoldsTheHeaderTheIntervalsAndOneLinePerPartial) {
     EXPECT_EQ(WriteDecayFile(ui, analysis, header), DecayWriteResult::kWritten);
     EXPECT_EQ(ReadFileBytes(dir.File("bell.dec")), expected);  // 9 lines, the last empty
     ASSERT_EQ(ui.m_fileDialogs.size(), 1u);
-    EXPECT_TRUE(ui.m_fileDialogs[0].save);
-    EXPECT_EQ(ui.m_fileDialogs[0].filter, "Partial decays (.dec)|*.dec|");
-    EXPECT_EQ(ui.m_fileDialogs[0].defaultExt, "dec");
-    EXPECT_EQ(ui.m_fileDialogs[0].proposedName, "bell");
+    const auto& asked = ui.m_fileDialogs[0];
+    EXPECT_EQ(std::tuple(asked.save, asked.filter, asked.defaultExt, asked.proposedName),
+              std::tuple(true, "Partial decays (.dec)|*.dec|", "dec", "bell"));
 
     EXPECT_EQ(WriteDecayFile(ui, analysis, header), DecayWriteResult::kCancelled);
     ui.AnswerSave("/dev/full");  // opens, but the disk is full

@@ -8,9 +8,7 @@ TEST(StretchFactorTest, FactorsAndCents) {
     const double up = StretchFactorBetween(500.0, 510.0);
     EXPECT_EQ(up, 1.02);
     EXPECT_DOUBLE_EQ(CentsOfStretch(up), 34.2829826361251);
-    const double semitone = StretchOfCents(100.0);
-    EXPECT_EQ(semitone, 1.0594630943592953);
-    EXPECT_EQ(500.0 * semitone, 529.7315471796477);
+    EXPECT_EQ(StretchOfCents(100.0), 1.0594630943592953);
 
     // Both ends of the range pass; exactly 1 would change nothing.
     EXPECT_EQ(CheckStretchFactor(1.0), StretchCheck::kIsOne);

@@ -53,10 +53,9 @@ TEST(WaveViewModel, ColumnsHoldTheExtremesOfTheirBlockAndStopAtTheEnd) {
     samples[39999] = -20000;  // the very last sample belongs to the last column
     std::vector<CWaveViewModel::Column> columns;
     view.model.ComputeColumns(samples.data(), columns);
-
     ASSERT_EQ(columns.size(), 599u);  // the last pixel column is the outline's
-    EXPECT_EQ(columns[123].hi, 30000);
-    EXPECT_EQ(columns[123].lo, -32768);
+    EXPECT_EQ(std::pair(columns[123].hi, columns[123].lo),
+              (std::pair<std::int16_t, std::int16_t>(30000, -32768)));
     EXPECT_EQ(columns[0].lo, 0);  // an all-positive block still reaches the centre
     EXPECT_EQ(columns[399].lo, -20000);
     // 40000 samples at 100 a column fill 400 columns; the rest are the centre point only.
@@ -78,17 +77,13 @@ TEST(WaveViewModel, ColumnsHoldTheExtremesOfTheirBlockAndStopAtTheEnd) {
 }
 
 TEST(WaveViewModel, ScaleAndScrollStepsStayInsideTheWaveform) {
-    View view(50000);
-    EXPECT_EQ(ScaleSequence(view.model, 4), (std::vector<std::int32_t>{100, 1, 10, 100, 1}));
-
-    // Coarser but still scrollable: the view stays inside the shorter scroll range.
+    // From the end at 1 a column, a coarser scale keeps the view inside the shorter range.
     View longer(1000000);
     longer.model.m_samplesPerColumn = 1;
     longer.model.Scroll(Code::kToEnd);
-    EXPECT_EQ(longer.model.m_firstSample, 999400);
     longer.model.Scale();
     EXPECT_EQ(longer.model.m_firstSample, 994000);
-    EXPECT_EQ(ScaleSequence(longer.model, 3).back(), 10000);
+    EXPECT_EQ(ScaleSequence(longer.model, 3), (std::vector<std::int32_t>{10, 100, 1000, 10000}));
     EXPECT_EQ(longer.model.m_firstSample, 0);  // a screenful covers it all
 
     // The largest waveform overflows neither the page nor the scale.
@@ -101,10 +96,9 @@ TEST(WaveViewModel, ScaleAndScrollStepsStayInsideTheWaveform) {
     // Line and page steps are in samples; page 60000, so the view starts at most at 40000.
     View hundred(100000);
     const std::pair<Code, std::int32_t> steps[] = {
-        {Code::kLineForward, 20},    {Code::kPageForward, 220},  {Code::kLineBack, 200},
-        {Code::kPageBack, 0},        {Code::kPageBack, 0},       {Code::kToEnd, 40000},
-        {Code::kLineForward, 40000}, {Code::kLineBack, 39980},   {Code::kPageForward, 40000},
-        {Code::kToStart, 0},         {Code::kThumbTrack, 40000},
+        {Code::kLineForward, 20}, {Code::kPageForward, 220},  {Code::kLineBack, 200},
+        {Code::kPageBack, 0},     {Code::kPageBack, 0},       {Code::kToEnd, 40000},
+        {Code::kToStart, 0},      {Code::kThumbTrack, 40000}, {Code::kLineForward, 40000},
     };
     for (const auto& [code, expected] : steps) {
         hundred.model.Scroll(code, code == Code::kThumbTrack ? 90000 : 5);
