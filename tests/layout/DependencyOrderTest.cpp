@@ -10,7 +10,6 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <regex>
 #include <set>
 #include <sstream>
 #include <string>
@@ -40,12 +39,20 @@ const std::map<std::string, std::set<std::string>>& Allowed() {
 
 // An #include line: its opening character ('<' or '"') and the name between the marks.
 bool ParseInclude(const std::string& line, char& opening, std::string& target) {
-    static const std::regex include(R"re(^[ \t]*#[ \t]*include[ \t]*(?:<([^>]*)>|"([^"]*)"))re");
-    std::smatch match;
-    if (!std::regex_search(line, match, include))
+    std::size_t at = line.find_first_not_of(" \t");
+    if (at == std::string::npos || line[at] != '#')
         return false;
-    opening = match[1].matched ? '<' : '"';
-    target = match[1].matched ? match[1].str() : match[2].str();
+    at = line.find_first_not_of(" \t", at + 1);
+    if (at == std::string::npos || line.compare(at, 7, "include") != 0)
+        return false;
+    at = line.find_first_not_of(" \t", at + 7);
+    if (at == std::string::npos || (line[at] != '<' && line[at] != '"'))
+        return false;
+    opening = line[at];
+    const std::size_t end = line.find(opening == '<' ? '>' : '"', at + 1);
+    if (end == std::string::npos)
+        return false;
+    target = line.substr(at + 1, end - at - 1);
     return true;
 }
 
