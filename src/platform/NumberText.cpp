@@ -62,6 +62,13 @@ std::string FormatDoubleField(double value) {
     return std::string(buffer, result.ptr);
 }
 
+std::string FormatDisplayNumber(double value) {
+    char buffer[64];
+    const auto result =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 15);
+    return std::string(buffer, result.ptr);
+}
+
 std::string FormatFixed6(double value) {
     char buffer[400];  // the widest double in fixed notation has 309 digits before the point
     const auto result =

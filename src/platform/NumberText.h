@@ -20,6 +20,9 @@ std::optional<double> ParseDoubleField(std::string_view text);
 // value, no trailing zeros ("5000", "0.5", "1.7976931348623157e+308"). Reading a field never
 // changes what it shows, so two values a field tells apart stay apart.
 std::string FormatDoubleField(double value);
+// A real as a read-only display shows it: 15 significant digits, no trailing zeros. A
+// frequency reached by adding steps (100.05000000000001) shows as the user thinks of it.
+std::string FormatDisplayNumber(double value);
 
 // A real as the text files hold it: fixed notation with six decimals ("440.000000").
 std::string FormatFixed6(double value);

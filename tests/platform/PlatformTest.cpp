@@ -35,6 +35,10 @@ TEST(NumberTextTest, FormattingIgnoresTheLocale) {
     EXPECT_EQ(FormatDoubleField(0.5), "0.5");
     EXPECT_EQ(FormatDoubleField(12500.125), "12500.125");
     EXPECT_EQ(FormatDoubleField(0.1 + 0.2), "0.30000000000000004");
+    // A read-only display shows a frequency reached by adding steps as the user thinks of it.
+    EXPECT_EQ(FormatDisplayNumber(0.1 + 0.2), "0.3");
+    EXPECT_EQ(FormatDisplayNumber(100.0 + 1001 * 0.05), "150.05");
+    EXPECT_EQ(FormatDisplayNumber(1234.5678), "1234.5678");
     EXPECT_EQ(FormatFixed6(440.0), "440.000000");
     EXPECT_EQ(FormatFixed6(-0.0000004), "-0.000000");
     EXPECT_EQ(FormatFixed6(1e300).size(), 301u + 7u);

@@ -329,9 +329,9 @@ void CTransformViewDlg::ReadFields() {
 }
 
 void CTransformViewDlg::ShowFields() {
-    SetDisplay(m_cursorFreqEdit, FormatDoubleField(m_model.m_cursorFreq));
+    SetDisplay(m_cursorFreqEdit, FormatDisplayNumber(m_model.m_cursorFreq));
     SetDisplay(m_cursorNoteEdit, m_model.m_cursorNote);
-    SetDisplay(m_amplitudeEdit, FormatDoubleField(m_model.m_amplitude));
+    SetDisplay(m_amplitudeEdit, FormatDisplayNumber(m_model.m_amplitude));
     m_scaleEdit->setText(QString::number(m_model.m_scale));
 
     // The bar's range ends where the view's last page begins, so its thumb covers one page.
@@ -393,10 +393,10 @@ void CTransformViewDlg::RefreshList() {
         const auto text = [&](int column, const std::string& value) {
             m_list->item(row, column)->setText(used ? ToQ(value) : QString());
         };
-        text(0, FormatDoubleField(m_partials.m_freq[row]));
+        text(0, FormatDisplayNumber(m_partials.m_freq[row]));
         // Cents are kept from the last nominal while there is none, and rows inserted since
         // have moved past theirs: without a nominal they mean nothing.
-        text(1, m_partials.m_nominal > 0.0 ? FormatDoubleField(m_partials.m_cents[row]) : "");
+        text(1, m_partials.m_nominal > 0.0 ? FormatDisplayNumber(m_partials.m_cents[row]) : "");
         text(2, m_partials.PartialName(row));
         text(3, m_partials.m_note[row]);
     }
