@@ -68,8 +68,9 @@ void CSoundIn::ReleaseBuffers() {
 bool CSoundIn::Begin(std::int32_t target, bool wait, std::int32_t position) {
     std::lock_guard lock(m_recording);
     target = std::max(target, 0);
-    m_wave.CreateEmpty(kSampleRate, target, 16);
-    if (target > 0 && !m_wave.m_samples) {
+    // A length that cannot be had keeps the old samples; recording into them would write past
+    // their end, so the store is emptied instead.
+    if (!m_wave.CreateEmpty(kSampleRate, target, 16)) {
         m_wave.CreateEmpty(kSampleRate, 0, 16);
         return false;
     }
