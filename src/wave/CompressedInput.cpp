@@ -303,8 +303,12 @@ CWaveData::ReadResult DecodeCompressed(CWaveData& wave, CSoundDecoder& decoder,
 
     const std::int64_t maxFrames = MaxFrames(wave.m_format.m_samplesPerSec);
     DecodedSound sound;
-    const CWaveData::ReadResult decoded =
-        ResultOf(decoder.Decode(whole, wholeSize, maxFrames, sound));
+    CWaveData::ReadResult decoded = ResultOf(decoder.Decode(whole, wholeSize, maxFrames, sound));
+    // The scan found MP3 frames and the decoder reads MP3: frames it cannot take are damaged,
+    // not of a kind no one can decode.
+    if (decoded == CWaveData::kConversionImpossible &&
+        wave.m_format.m_formatTag == kWaveFormatMpegLayer3)
+        decoded = CWaveData::kConversionError;
     if (decoded != CWaveData::kReadOk)
         return decoded;
     // The buffer is the decoder's; whatever it claims, only a sound of the format found in

@@ -179,7 +179,7 @@ TEST_F(Mp3ReadTest, FailuresLeaveNoWaveform) {
         int code;
     };
     const std::vector<Case> cases = {
-        {"no decoder for it", DecodeResult::kNotPossible, {}, 2, true, 8},
+        {"frames the decoder cannot take", DecodeResult::kNotPossible, {}, 2, true, 7},
         {"frames that do not decode", DecodeResult::kError, {}, 2, true, 7},
         {"longer than the frames said", DecodeResult::kTooLong, {}, 2, true, 11},
         {"no samples", DecodeResult::kOk, {}, 2, true, 7},
