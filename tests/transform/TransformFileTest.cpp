@@ -341,7 +341,8 @@ TEST(TransformFile, EveryGridWrittenReadsBackToTheSameFile) {
 }
 
 // Grids whose lines cannot lie where the header puts them, or whose points do not rise one
-// above the other (an interval that underflows to 0, or too fine to tell frequencies apart).
+// above the other (an end of 5e-324, which the file's six decimals make the start itself, or
+// an interval too fine to tell frequencies apart).
 TEST(TransformFile, GridsTheLinesDoNotFitAreBadData) {
     const auto file = [](const std::string& grid, int lines, auto line) {
         std::string bytes = With(kGridLine, grid, kHeader);
