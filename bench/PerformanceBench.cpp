@@ -57,7 +57,11 @@ const Grid kGrids[] = {
     {"0-22050 Hz at 0.25 Hz (2^18), 5 s", 0.0, 22050.0, 0.25, 5, 30},
     {"100001 steps at 0.125 Hz (2^19), 10 s", 0.0, 12500.125, 0.125, 10, 20},
     {"100001 steps at 0.05 Hz (2^20), 30 s", 0.0, 5000.05, 0.05, 30, 15},
-    {"largest accepted FFT (2^24), 400 s", 1000.0, 1001.0, kRate / double(1 << 24), 400, 5},
+    {"largest accepted FFT (2^24), 1 Hz of it, 400 s", 1000.0, 1001.0, kRate / double(1 << 24), 400,
+     5},
+    // As many bins as the panel accepts, so few butterflies can be left out.
+    {"largest accepted FFT (2^24), 100001 steps, 400 s", 0.0, 100001 * (kRate / double(1 << 24)),
+     kRate / double(1 << 24), 400, 5},
 };
 
 double Median(std::vector<double> values) {
