@@ -83,6 +83,15 @@ TEST_F(CompressedReadTest, DecoderOutcomesGiveTheStoreCodes) {
         EXPECT_EQ(m_wave.m_state, CWaveData::kNoWaveform);
         EXPECT_EQ(m_copy.m_format.m_formatTag, 17);
     }
+    // Ten minutes at 10 Hz are 6000 frames, all a decoder may hand over, whatever it says.
+    m_decoder.m_result = DecodeResult::kOk;
+    m_decoder.m_channels = 1;
+    m_decoder.m_samplesPerSec = 10;
+    m_decoder.m_samples.assign(6001, 7);
+    EXPECT_EQ(Read("abcd", AdpcmFormat(1, 10)), CWaveData::kConversionError);
+    m_decoder.m_samples.assign(6000, 7);
+    EXPECT_EQ(Read("abcd", AdpcmFormat(1, 10)), CWaveData::kReadOk);
+    EXPECT_EQ(m_wave.m_sampleCount, 6000);
 }
 
 TEST_F(CompressedReadTest, DecoderGetsTheFormatRecordAndDataAsAWholeFile) {
