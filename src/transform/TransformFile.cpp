@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <limits>
 #include <memory>
 #include <optional>
 #include <string>
@@ -138,6 +139,29 @@ double GridDeviation(const std::vector<double>& frequencies, double start, doubl
     return largest;
 }
 
+// Whether the writer, given this interval, writes every line's frequency as it stands.
+bool ReproducesLines(const std::vector<double>& frequencies, double start, double interval) {
+    for (std::size_t j = 0; j < frequencies.size(); ++j) {
+        if (RoundToFixed6(start + static_cast<double>(j) * interval) != frequencies[j])
+            return false;
+    }
+    return true;
+}
+
+// The middle of the intervals that put every line j >= 1 within the rounding of six decimals
+// of start + j * interval, or 0 when no interval does.
+double MiddleOfReproducingIntervals(const std::vector<double>& frequencies, double start) {
+    constexpr double kHalfDecimal = 0.5e-6;
+    double low = 0.0;
+    double high = std::numeric_limits<double>::infinity();
+    for (std::size_t j = 1; j < frequencies.size(); ++j) {
+        const double steps = static_cast<double>(j);
+        low = std::max(low, (frequencies[j] - kHalfDecimal - start) / steps);
+        high = std::min(high, (frequencies[j] + kHalfDecimal - start) / steps);
+    }
+    return low <= high && std::isfinite(high) ? low + (high - low) / 2.0 : 0.0;
+}
+
 // The interval the data lines were written with. The writer's steps were the range over
 // its interval, truncated, and each line holds its frequency to six decimals. A range that
 // is a whole number of intervals gives (end - start) / steps; otherwise the writer's
@@ -148,6 +172,9 @@ double GridDeviation(const std::vector<double>& frequencies, double start, doubl
 // failing that, the one closest to the lines. The rounding of the lines can put the
 // measured span just outside the intervals that give the header's steps (0.5 for 1.5 Hz in
 // 2 steps, written with 0.500000005), so the nearest interval inside them is a candidate too.
+// An interval with which the writer gives every line exactly as it stands comes before one
+// that only puts the lines near the grid: the file written again from it is the same file,
+// where another interval near the lines could move a line by one in the last decimal.
 double WrittenInterval(const std::vector<double>& frequencies, double start, double end,
                        std::int32_t steps) {
     const double whole = (end - start) / steps;
@@ -158,6 +185,13 @@ double WrittenInterval(const std::vector<double>& frequencies, double start, dou
     const double sixDecimals = std::round(measured * 1e6) / 1e6;
     const double fewestSteps = std::nextafter((end - start) / (steps + 1.0), whole);
     const double withinSteps = std::clamp(measured, std::min(fewestSteps, whole), whole);
+    const double middle = MiddleOfReproducingIntervals(frequencies, start);
+    for (const double candidate : {sixDecimals, whole, middle}) {
+        const bool givesSteps = TruncToInt32((end - start) / candidate) == steps;
+        if (candidate > 0.0 && (candidate == whole || givesSteps) &&
+            ReproducesLines(frequencies, start, candidate))
+            return candidate;
+    }
     constexpr double kRounding = 2e-6;
     double best = whole;
     double bestDeviation = GridDeviation(frequencies, start, whole);
