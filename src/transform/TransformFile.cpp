@@ -185,19 +185,26 @@ double WrittenInterval(const std::vector<double>& frequencies, double start, dou
     const double sixDecimals = std::round(measured * 1e6) / 1e6;
     const double fewestSteps = std::nextafter((end - start) / (steps + 1.0), whole);
     const double withinSteps = std::clamp(measured, std::min(fewestSteps, whole), whole);
-    const double middle = MiddleOfReproducingIntervals(frequencies, start);
-    for (const double candidate : {sixDecimals, whole, middle}) {
-        const bool givesSteps = TruncToInt32((end - start) / candidate) == steps;
-        if (candidate > 0.0 && (candidate == whole || givesSteps) &&
-            ReproducesLines(frequencies, start, candidate))
-            return candidate;
-    }
+    // (end - start) / steps itself, or any positive interval that gives the header's steps.
+    const auto fits = [&](double candidate) {
+        return candidate > 0.0 &&
+               (candidate == whole || TruncToInt32((end - start) / candidate) == steps);
+    };
+    const auto reproduces = [&](double candidate) {
+        return fits(candidate) && ReproducesLines(frequencies, start, candidate);
+    };
+    if (reproduces(sixDecimals))
+        return sixDecimals;
+    if (reproduces(whole))
+        return whole;
+    if (const double middle = MiddleOfReproducingIntervals(frequencies, start); reproduces(middle))
+        return middle;
+
     constexpr double kRounding = 2e-6;
     double best = whole;
     double bestDeviation = GridDeviation(frequencies, start, whole);
     for (const double candidate : {sixDecimals, whole, measured, withinSteps}) {
-        const bool givesSteps = TruncToInt32((end - start) / candidate) == steps;
-        if (!(candidate > 0.0) || (candidate != whole && !givesSteps))
+        if (!fits(candidate))
             continue;
         const double deviation = GridDeviation(frequencies, start, candidate);
         if (deviation <= kRounding)
